@@ -1,0 +1,60 @@
+// The one place where SQL reaches SQLite. A statement is one SQL text; its
+// whole result is kept as rows of UTF-16 cells until the next statement.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct sqlite3;
+
+namespace zorvia {
+
+class CCorpusDatabase {
+public:
+    CCorpusDatabase();
+    virtual ~CCorpusDatabase();
+    CCorpusDatabase(const CCorpusDatabase&) = delete;
+    CCorpusDatabase& operator=(const CCorpusDatabase&) = delete;
+
+    // Opens (and, when missing, creates) the file. Does not close a
+    // connection already held: the caller closes first.
+    bool Open(const std::u16string& path);
+    void Close();
+    bool IsOpen() const { return m_connection != nullptr; }
+
+    // Runs one statement and keeps every row it delivers. Without a
+    // connection it fails at once with no rows and leaves the error text.
+    bool Exec(const std::u16string& sql);
+
+    int GetRowCount() const { return static_cast<int>(m_rows.size()); }
+    int GetColumnCount() const { return static_cast<int>(m_columnNames.size()); }
+    // Callers read only cells that exist; anything else reads as empty.
+    const std::u16string& GetCell(int row, int column) const;
+    // The cell as a decimal integer: blanks skipped, an optional sign, digits
+    // up to the first other character; no digits give 0. Cells that do not
+    // exist read as 0.
+    int GetCellInt(int row, int column) const;
+    const std::vector<std::u16string>& GetColumnNames() const { return m_columnNames; }
+    // Message of the most recent failure; a later success keeps it.
+    const std::u16string& GetErrorText() const { return m_errorText; }
+    // The low 32 bits of SQLite's row id of the last INSERT.
+    int GetLastInsertRowId() const;
+
+private:
+    static int OnRow(void* context, int columns, char** values, char** names);
+
+    sqlite3* m_connection = nullptr;
+    std::u16string m_errorText;
+    std::vector<std::vector<std::u16string>> m_rows;
+    std::vector<std::u16string> m_columnNames;
+};
+
+// Every single quote doubled; nothing else changes.
+std::u16string EscapeSqlText(std::u16string_view text);
+
+// The decimal reading of GetCellInt, shared with the settings file: leading
+// white space, an optional sign, digits; overflow wraps as 32-bit.
+int ParseLeadingInt(std::u16string_view text);
+
+}  // namespace zorvia

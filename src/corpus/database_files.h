@@ -1,0 +1,48 @@
+// Which corpus file is open: the schema of a new corpus, opening and
+// creating, the default file beside the executable, and the test that every
+// database command runs first.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "corpus/corpus_database.h"
+#include "platform/prompt.h"
+
+namespace zorvia {
+
+// Sent as they stand: existing corpus files carry this text in their schema.
+inline constexpr std::array<const char16_t*, 5> kSchemaStatements = {
+    u"CREATE TABLE original_file ( oid      INTEGER PRIMARY KEY,  filename TEXT NOT NULL,  date     INTEGER NOT NULL,  memo     TEXT NOT NULL )",
+    u"CREATE TABLE line ( lid       INTEGER PRIMARY KEY, oid       INTEGER NOT NULL REFERENCES element_original_file(oid), line_no   INTEGER NOT NULL, line_data TEXT NOT NULL )",
+    u"CREATE TABLE word ( wid  INTEGER PRIMARY KEY, lid  INTEGER NOT NULL REFERENCES line(lid), word TEXT NOT NULL, word_upper TEXT NOT NULL )",
+    u"CREATE INDEX word_word_upper ON word(word_upper)",
+    u"CREATE INDEX line_line_no ON line(line_no)",
+};
+
+inline constexpr char16_t kDefaultDatabaseName[] = u"x.zorviacorpusdb";
+inline constexpr char16_t kDatabaseNotOpenMessage[] = u"データベースが開かれていません";
+
+// Closes the connection held, then opens `path`. Failures are only traced.
+bool OpenDatabase(CCorpusDatabase& db, const std::u16string& path);
+
+// OpenDatabase, then the five schema statements; a statement that fails
+// (the table exists already) is traced and the next one runs. True when the
+// file opened, whatever the statements returned.
+bool OpenDatabaseWithSchema(CCorpusDatabase& db, const std::u16string& path);
+
+// The program directory followed by "x.zorviacorpusdb".
+std::u16string DefaultDatabasePath();
+
+// The path to open at start-up: the stored one when a file or directory of
+// that name exists, otherwise the default file.
+std::u16string StartupDatabasePath(const std::u16string& storedPath);
+
+// The database not open test: false, after telling the user, when no
+// database is open.
+bool CheckDatabaseOpen(const CCorpusDatabase& db, IUserPrompt& prompt);
+
+// The file-chooser filters of the New and Open database commands.
+FileRequest DatabaseFileRequest(bool save);
+
+}  // namespace zorvia

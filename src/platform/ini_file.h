@@ -1,0 +1,24 @@
+// Private-profile (INI) files: one or more "[section]" headers, each followed
+// by "key=value" lines.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zorvia {
+
+// The value stored under `key` in `section` of the file, or `defaultText`
+// when the file, the section or the key is missing. At most `maxChars`
+// characters are returned.
+std::u16string ReadProfileString(std::u16string_view section, std::u16string_view key,
+                                 std::u16string_view defaultText, const std::u16string& path,
+                                 std::size_t maxChars = 1023);
+
+// Writes `key=value` into `section`: an existing key is replaced in place, a
+// missing key is added at the end of its section, a missing section at the
+// end of the file, a missing file is created. False when the file cannot be
+// written.
+bool WriteProfileString(std::u16string_view section, std::u16string_view key,
+                        std::u16string_view value, const std::u16string& path);
+
+}  // namespace zorvia

@@ -1,0 +1,51 @@
+#include "platform/text_convert.h"
+
+#include <gtest/gtest.h>
+
+namespace zorvia {
+namespace {
+
+TEST(Utf8Conversion, RoundTripsValidTextAndReplacesMalformedInput) {
+    const std::u16string text = u"abc \u00e9\u65e5\U0001F600";
+    const std::string utf8 = WideToUtf8(text);
+    EXPECT_EQ(utf8, "abc \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80");
+    EXPECT_EQ(Utf8ToWide(utf8), text);
+    EXPECT_EQ(Utf8ToWide(static_cast<const char*>(nullptr)), u"");
+    // Truncated, overlong, surrogate-encoding and stray continuation bytes.
+    EXPECT_EQ(Utf8ToWide("a\xE6\x97"), u"a\uFFFD");
+    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), u"\uFFFD");
+    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80x"), u"\uFFFDx");
+    EXPECT_EQ(Utf8ToWide("\x80z"), u"\uFFFDz");
+    std::u16string lone(1, static_cast<char16_t>(0xDC00));
+    EXPECT_EQ(WideToUtf8(lone), "\xEF\xBF\xBD");
+}
+
+TEST(FormatInt, PadsLikePrintf) {
+    EXPECT_EQ(FormatInt(3, 10), u"         3");
+    EXPECT_EQ(FormatInt(12, 4), u"  12");
+    EXPECT_EQ(FormatInt(12345, 4), u"12345");
+    EXPECT_EQ(FormatInt(5, 2, true), u"05");
+    EXPECT_EQ(FormatInt(-5, 3, true), u"-05");
+    EXPECT_EQ(FormatInt(-2147483647 - 1), u"-2147483648");
+}
+
+TEST(FormatFixed2, RoundsLikePrintfWhateverTheLocale) {
+    EXPECT_EQ(FormatFixed2(20.0), u"20.00");
+    EXPECT_EQ(FormatFixed2(0.03), u"0.03");
+    EXPECT_EQ(FormatFixed2(0.0), u"0.00");
+    EXPECT_EQ(FormatFixed2(2.675), u"2.67");  // the binary value is below 2.675
+    EXPECT_EQ(FormatSeconds(30), u"0.03 sec");
+    EXPECT_EQ(FormatSeconds(1234), u"1.23 sec");
+}
+
+TEST(FileNameOfPath, KeepsNameAndExtension) {
+    EXPECT_EQ(FileNameOfPath(u"/home/u/texts/a.txt"), u"a.txt");
+    EXPECT_EQ(FileNameOfPath(u"E:\\texts\\a.txt"), u"a.txt");
+    EXPECT_EQ(FileNameOfPath(u"D:b.html"), u"b.html");
+    EXPECT_EQ(FileNameOfPath(u"/tmp/odd:name.txt"), u"odd:name.txt");
+    EXPECT_EQ(FileNameOfPath(u"plain"), u"plain");
+    EXPECT_EQ(FileNameOfPath(u""), u"");
+}
+
+}  // namespace
+}  // namespace zorvia

@@ -1,0 +1,74 @@
+// Helpers shared by the tests: a temporary directory, a prompt that answers
+// on cue, a collector of diagnostic lines.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/prompt.h"
+
+namespace zorvia::test {
+
+// UTF-8 literal to the program's UTF-16.
+std::u16string W(const char* utf8);
+// UTF-16 to UTF-8, for readable failure messages.
+std::string N(const std::u16string& wide);
+
+// A fresh directory under the temporary directory, removed with everything
+// in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return m_path; }
+    // The full path of `name` inside the directory, as the program's text.
+    std::u16string File(const std::string& name) const;
+    std::string NativeFile(const std::string& name) const { return m_path + "/" + name; }
+    // Writes raw bytes to a file in the directory and returns its path.
+    std::u16string Write(const std::string& name, const std::string& bytes) const;
+
+private:
+    std::string m_path;
+};
+
+std::string ReadFileBytes(const std::string& path);
+
+// A prompt whose answers the test queues; it records what was asked.
+class FakePrompt : public IUserPrompt {
+public:
+    PromptAnswer Message(const std::u16string& text, PromptButtons buttons, PromptIcon icon) override;
+    std::optional<std::u16string> ChooseFile(const FileRequest& request) override;
+    bool IsShiftDown() override;
+
+    struct Shown {
+        std::u16string text;
+        PromptButtons buttons;
+    };
+    std::vector<Shown> messages;
+    std::vector<FileRequest> fileRequests;
+    // Answers in order; once they run out, defaultAnswer.
+    std::deque<PromptAnswer> answers;
+    PromptAnswer defaultAnswer = PromptAnswer::Ok;
+    std::deque<std::optional<std::u16string>> files;
+    bool shiftDown = false;
+    // Runs before each message is answered (the answer is taken after it).
+    std::function<void(const std::u16string&)> onMessage;
+};
+
+// Collects the diagnostic lines written while it lives.
+class TraceCapture {
+public:
+    TraceCapture();
+    ~TraceCapture();
+    const std::vector<std::string>& lines() const;
+    std::string Joined() const;
+    int Count(const std::string& prefix) const;
+};
+
+}  // namespace zorvia::test
