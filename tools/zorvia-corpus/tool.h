@@ -1,0 +1,28 @@
+// The headless corpus tool: the application's own core code driven from the
+// command line, for scripting and large batch builds.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "corpus/corpus_database.h"
+
+namespace zorvia::tool {
+
+struct ToolContext {
+    std::u16string databasePath;
+    CCorpusDatabase db;
+};
+
+struct ToolCommand {
+    const char* name;
+    const char* usage;  // arguments after the command name
+    // Returns the exit status. The database is open (created with the
+    // schema when missing) when it runs.
+    int (*run)(ToolContext& context, const std::vector<std::string>& args);
+};
+
+// Error message on standard error, prefixed with the program name.
+void PrintError(const std::string& message);
+
+}  // namespace zorvia::tool
