@@ -11,14 +11,14 @@ class IProgressSink {
 public:
     virtual ~IProgressSink() = default;
     // Shows the window (the operation's first step that needs it).
-    virtual void Show() = 0;
+    virtual void Begin() = 0;
     virtual void SetText(const std::u16string& text) = 0;
     virtual void SetPosition(int permille) = 0;  // 0 to 1000
     // Processes what is waiting without blocking; false once the user has
     // asked to cancel.
     virtual bool Pump() = 0;
     // Takes the window down (the operation's last step).
-    virtual void Close() = 0;
+    virtual void End() = 0;
 };
 
 class IStatusText {

@@ -1,0 +1,3 @@
+#include "app/ui/concordancer_app.h"
+
+wxIMPLEMENT_APP(zorvia::CConcordancerApp);

@@ -1,0 +1,347 @@
+#include "app/ui/concordancer_dlg.h"
+
+#include <wx/button.h>
+#include <wx/display.h>
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/settings.h>
+#include <wx/stattext.h>
+#include <wx/statusbr.h>
+#include <wx/textctrl.h>
+
+#include "app/con_settings.h"
+#include "app/menu_table.h"
+#include "app/pane_layout.h"
+#include "app/ui/app_ids.h"
+#include "app/ui/app_icon.h"
+#include "app/ui/option_dlg.h"
+#include "concordance/ui/concordance_list_box.h"
+#include "corpus/database_files.h"
+#include "html/page_frame.h"
+#include "html/ui/body_browser.h"
+#include "platform/program_dir.h"
+#include "platform/text_convert.h"
+#include "platform/trace.h"
+#include "platform/ui/wx_prompt.h"
+#include "platform/ui/wx_text.h"
+
+namespace zorvia {
+
+CConcordancerDlg::CConcordancerDlg(CConSettings& settings)
+    : wxFrame(nullptr, wxID_ANY, ToWx(kAppTitle), wxDefaultPosition, wxSize(640, 480)),
+      m_settings(settings),
+      m_ownPrompt(std::make_unique<CWxPrompt>(this)) {
+    m_prompt = m_ownPrompt.get();
+    SetIcons(AppIconBundle());
+    CreateMenu();
+
+    wxStatusBar* status = CreateStatusBar(3, wxSTB_SIZEGRIP | wxSTB_SHOW_TIPS | wxFULL_REPAINT_ON_RESIZE,
+                                          ID_STATUS_BAR);
+    // The message part shows our own prompts; the frame's built-in menu
+    // help would write other texts there.
+    SetStatusBarPane(-1);
+    (void)status;
+    CreateControls();
+
+    m_settings.filePath = ProgramDirectory() + u"option.ini";
+    m_settings.section = kAppTitle;
+    m_settings.LoadAll();
+
+    m_settings.databasePath.value = StartupDatabasePath(m_settings.databasePath.value);
+    OpenDatabaseWithSchema();
+    UpdateTitle();
+
+    m_body = new CBodyBrowser(m_panel, ID_BODY_PANE);
+    m_pageHead = BuildPageHead(ProgramDirectory());
+    m_pageTail = kPageTail;
+    MyVersionPage(true);
+
+    SetMinSize(wxSize(kMinWindowWidth, kMinWindowHeight));
+    PlaceWindow();
+
+    Bind(wxEVT_MENU_HIGHLIGHT, &CConcordancerDlg::OnMenuHighlight, this);
+    Bind(wxEVT_MENU_CLOSE, &CConcordancerDlg::OnMenuClose, this);
+    Bind(wxEVT_CHAR_HOOK, &CConcordancerDlg::OnCharHook, this);
+    Bind(wxEVT_CLOSE_WINDOW, &CConcordancerDlg::OnClose, this);
+    m_panel->Bind(wxEVT_SIZE, &CConcordancerDlg::OnSize, this);
+    m_panel->Bind(wxEVT_LEFT_DOWN, &CConcordancerDlg::OnPanelLeftDown, this);
+    m_panel->Bind(wxEVT_MOTION, &CConcordancerDlg::OnPanelMotion, this);
+    m_panel->Bind(wxEVT_LEFT_UP, &CConcordancerDlg::OnPanelLeftUp, this);
+    m_panel->Bind(wxEVT_MOUSE_CAPTURE_LOST, &CConcordancerDlg::OnPanelCaptureLost, this);
+
+    Bind(wxEVT_MENU, &CConcordancerDlg::OnMenuItem, this, MenuItemId(kFirstCommand), MenuItemId(kLastCommand));
+    Bind(wxEVT_MENU, &CConcordancerDlg::OnNewDatabase, this, ID_NEW_DATABASE);
+    Bind(wxEVT_MENU, &CConcordancerDlg::OnOpenDatabase, this, ID_OPEN_DATABASE);
+    Bind(wxEVT_MENU, &CConcordancerDlg::OnExit, this, ID_EXIT);
+    Bind(wxEVT_MENU, &CConcordancerDlg::OnOptions, this, ID_OPTIONS);
+    Bind(wxEVT_MENU, &CConcordancerDlg::OnVersion, this, ID_VERSION);
+
+    LayoutPanes();
+}
+
+CConcordancerDlg::~CConcordancerDlg() = default;
+
+void CConcordancerDlg::CreateMenu() {
+    auto* bar = new wxMenuBar;
+    wxMenu* menus[3] = {new wxMenu, new wxMenu, new wxMenu};
+    for (const MenuEntry& entry : kMainMenu) {
+        if (entry.id == 0) {
+            menus[entry.menu]->AppendSeparator();
+        } else {
+            menus[entry.menu]->Append(MenuItemId(entry.id), ToWx(entry.text));
+        }
+    }
+    for (int i = 0; i < 3; ++i) bar->Append(menus[i], ToWx(kMenuTitles[i]));
+    SetMenuBar(bar);
+}
+
+void CConcordancerDlg::CreateControls() {
+    m_panel = new wxPanel(this, wxID_ANY, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL);
+    m_wordLabel = new wxStaticText(m_panel, ID_WORD_LABEL, wxS("WORD"));
+    m_wordEdit = new wxTextCtrl(m_panel, ID_WORD_EDIT, wxString(), wxDefaultPosition, wxDefaultSize,
+                                wxTE_PROCESS_ENTER);
+    m_searchButton = new wxButton(m_panel, ID_SEARCH_BUTTON, ToWx(u"検索"));
+    m_searchButton->SetDefault();
+    m_wordList = new wxListCtrl(m_panel, ID_WORD_LIST, wxDefaultPosition, wxDefaultSize,
+                                wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_SUNKEN);
+    m_wordList->AppendColumn(wxS("WORD"), wxLIST_FORMAT_LEFT, 50);
+    m_wordList->AppendColumn(ToWx(u"回数"), wxLIST_FORMAT_RIGHT, 40);
+    m_concordanceList = new CConcordanceListBox(m_panel, ID_CONCORDANCE_LIST, this);
+}
+
+void CConcordancerDlg::PlaceWindow() {
+    const int w = m_settings.windowWidth.value;
+    const int h = m_settings.windowHeight.value;
+    if (m_settings.windowPosX.value >= 0 && m_settings.windowPosY.value >= 0) {
+        SetSize(m_settings.windowPosX.value, m_settings.windowPosY.value, w, h);
+        return;
+    }
+    const wxRect desktop = wxDisplay(0u).GetGeometry();
+    SetSize((desktop.width - w) / 2, (desktop.height - h) / 2, w, h);
+}
+
+// --- status bar and title ----------------------------------------------------
+
+void CConcordancerDlg::SetStatusPart(int part, const std::u16string& text) {
+    if (wxStatusBar* status = GetStatusBar()) status->SetStatusText(ToWx(text), part);
+}
+
+std::u16string CConcordancerDlg::GetStatusPart(int part) const {
+    if (wxStatusBar* status = GetStatusBar()) return FromWx(status->GetStatusText(part));
+    return {};
+}
+
+void CConcordancerDlg::ShowReadyText() {
+    if (m_bodyFilePath.empty()) {
+        SetStatusPart(0, u"Ready");
+        return;
+    }
+    SetStatusPart(0, u"Ready : " + FileNameOfPath(m_bodyFilePath) + u" [line:" + FormatInt(m_bodyLine + 1) + u"]");
+}
+
+bool CConcordancerDlg::UpdateTitle() {
+    SetTitle(ToWx(FileNameOfPath(m_settings.databasePath.value) + u" - Zorvia Concordancer Ver." + kAppVersion));
+    return true;
+}
+
+void CConcordancerDlg::OnMenuItem(wxCommandEvent& event) {
+    wxCommandEvent command(wxEVT_MENU, CommandOfMenuItem(event.GetId()));
+    command.SetEventObject(this);
+    ProcessWindowEvent(command);
+}
+
+void CConcordancerDlg::OnMenuHighlight(wxMenuEvent& event) {
+    const char16_t* prompt = MenuPrompt(CommandOfMenuItem(event.GetMenuId()));
+    SetStatusPart(0, prompt != nullptr ? std::u16string(prompt) : std::u16string());
+}
+
+void CConcordancerDlg::OnMenuClose(wxMenuEvent& event) {
+    ShowReadyText();
+    event.Skip();
+}
+
+// --- the corpus file ----------------------------------------------------------
+
+bool CConcordancerDlg::OpenDatabase() { return zorvia::OpenDatabase(m_db, m_settings.databasePath.value); }
+
+bool CConcordancerDlg::OpenDatabaseWithSchema() {
+    return zorvia::OpenDatabaseWithSchema(m_db, m_settings.databasePath.value);
+}
+
+void CConcordancerDlg::OnNewDatabase(wxCommandEvent&) {
+    const auto path = PromptForFile(*m_prompt, DatabaseFileRequest(true));
+    if (!path) return;
+    m_settings.databasePath.value = *path;
+    UpdateTitle();
+    OpenDatabaseWithSchema();
+}
+
+void CConcordancerDlg::OnOpenDatabase(wxCommandEvent&) {
+    const auto path = PromptForFile(*m_prompt, DatabaseFileRequest(false));
+    if (!path) return;
+    m_settings.databasePath.value = *path;
+    UpdateTitle();
+    OpenDatabase();
+}
+
+// --- commands of the window itself ---------------------------------------------
+
+void CConcordancerDlg::OnExit(wxCommandEvent&) { Close(); }
+
+void CConcordancerDlg::OnOptions(wxCommandEvent&) {
+    CConOptionDlg dialog(this, m_settings, *m_prompt);
+    dialog.ShowModal();
+}
+
+void CConcordancerDlg::OnVersion(wxCommandEvent&) {
+    Trace("[OnVersion]\n");
+    MyVersionPage(false);
+}
+
+void CConcordancerDlg::OnCharHook(wxKeyEvent& event) {
+    if (event.GetKeyCode() == WXK_ESCAPE && event.GetModifiers() == wxMOD_NONE) {
+        Close();
+        return;
+    }
+    event.Skip();
+}
+
+void CConcordancerDlg::OnClose(wxCloseEvent&) {
+    // A window left partly off the screen to the left or the top is stored
+    // at 0 so that it reopens fully visible on that side.
+    const wxRect outer = GetRect();
+    m_settings.windowPosX.value = outer.x > 0 ? outer.x : 0;
+    m_settings.windowPosY.value = outer.y > 0 ? outer.y : 0;
+    m_settings.windowWidth.value = outer.width;
+    m_settings.windowHeight.value = outer.height;
+    Trace(" x : %d\n", m_settings.windowPosX.value);
+    Trace(" y : %d\n", m_settings.windowPosY.value);
+    Trace(" w : %d\n", m_settings.windowWidth.value);
+    Trace(" h : %d\n", m_settings.windowHeight.value);
+    m_settings.SaveAll();
+    Destroy();
+}
+
+// --- layout and splitters -----------------------------------------------------
+
+void CConcordancerDlg::LayoutClientSize(int& width, int& height) const {
+    const wxSize client = m_panel->GetClientSize();
+    const wxStatusBar* status = GetStatusBar();
+    width = client.x;
+    height = client.y + (status != nullptr ? status->GetSize().y : 0);
+}
+
+void CConcordancerDlg::LayoutPanes() {
+    wxStatusBar* status = GetStatusBar();
+    if (status == nullptr || m_panel == nullptr || m_body == nullptr) return;
+    PaneLayoutInput in;
+    LayoutClientSize(in.clientWidth, in.clientHeight);
+    in.labelWidth = m_wordLabel->GetClientSize().x;
+    in.statusHeight = status->GetSize().y;
+    in.statusWidth = status->GetClientSize().x;
+    in.scrollBarWidth = std::max(0, wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
+    in.edgeWidth = std::max(0, wxSystemSettings::GetMetric(wxSYS_EDGE_X, this));
+    in.borderX = m_settings.horizontalPaneBorderX.value;
+    in.borderY = m_settings.verticalPaneBorderY.value;
+    const PaneLayout out = ComputePaneLayout(in);
+    m_settings.horizontalPaneBorderX.value = out.borderX;
+    m_settings.verticalPaneBorderY.value = out.borderY;
+
+    int widths[3] = {std::max(1, out.statusPartRight[0]), 55, 55};
+    status->SetStatusWidths(3, widths);
+
+    // A pane without room (a large border in a small window) is sized to
+    // nothing rather than given a negative size.
+    auto place = [](wxWindow* window, const PaneRect& r) {
+        window->SetSize(r.x, r.y, std::max(0, r.width), std::max(0, r.height));
+    };
+    m_wordLabel->Move(out.label.x, out.label.y);
+    place(m_wordEdit, out.wordEdit);
+    place(m_searchButton, out.searchButton);
+    place(m_wordList, out.wordList);
+    place(m_concordanceList, out.concordanceList);
+    place(m_body, out.bodyPane);
+    m_concordanceList->Refresh(false);
+}
+
+void CConcordancerDlg::OnSize(wxSizeEvent& event) {
+    event.Skip();
+    LayoutPanes();
+}
+
+void CConcordancerDlg::OnPanelLeftDown(wxMouseEvent& event) {
+    int cw = 0, ch = 0;
+    LayoutClientSize(cw, ch);
+    const wxPoint p = event.GetPosition();
+    const int x = m_settings.horizontalPaneBorderX.value;
+    const int y = m_settings.verticalPaneBorderY.value;
+    if (VerticalSplitterZone(cw, ch, x).Contains(p.x, p.y)) {
+        m_panel->SetCursor(wxCursor(wxCURSOR_SIZEWE));
+        m_lastDragPoint = p;
+        m_verticalDrag = true;
+        if (!m_panel->HasCapture()) m_panel->CaptureMouse();
+        return;
+    }
+    if (HorizontalSplitterZone(cw, ch, x, y).Contains(p.x, p.y)) {
+        m_panel->SetCursor(wxCursor(wxCURSOR_SIZENS));
+        m_lastDragPoint = p;
+        m_horizontalDrag = true;
+        if (!m_panel->HasCapture()) m_panel->CaptureMouse();
+        return;
+    }
+    event.Skip();
+}
+
+void CConcordancerDlg::OnPanelMotion(wxMouseEvent& event) {
+    const wxPoint p = event.GetPosition();
+    if (m_horizontalDrag) {
+        m_settings.verticalPaneBorderY.value += p.y - m_lastDragPoint.y;
+        m_lastDragPoint = p;
+        LayoutPanes();
+        return;
+    }
+    if (m_verticalDrag) {
+        m_settings.horizontalPaneBorderX.value += p.x - m_lastDragPoint.x;
+        m_lastDragPoint = p;
+        LayoutPanes();
+        return;
+    }
+    int cw = 0, ch = 0;
+    LayoutClientSize(cw, ch);
+    const int x = m_settings.horizontalPaneBorderX.value;
+    const int y = m_settings.verticalPaneBorderY.value;
+    if (HorizontalSplitterZone(cw, ch, x, y).Contains(p.x, p.y)) {
+        m_panel->SetCursor(wxCursor(wxCURSOR_SIZENS));
+    } else if (VerticalSplitterZone(cw, ch, x).Contains(p.x, p.y)) {
+        m_panel->SetCursor(wxCursor(wxCURSOR_SIZEWE));
+    } else {
+        m_panel->SetCursor(wxNullCursor);
+    }
+    event.Skip();
+}
+
+void CConcordancerDlg::OnPanelLeftUp(wxMouseEvent& event) {
+    m_panel->SetCursor(wxNullCursor);
+    m_verticalDrag = false;
+    m_horizontalDrag = false;
+    if (m_panel->HasCapture()) m_panel->ReleaseMouse();
+    event.Skip();
+}
+
+void CConcordancerDlg::OnPanelCaptureLost(wxMouseCaptureLostEvent&) {
+    // Switching to another window in the middle of a drag ends it where it
+    // is; the border keeps its last position.
+    m_verticalDrag = false;
+    m_horizontalDrag = false;
+    m_panel->SetCursor(wxNullCursor);
+}
+
+// --- pages --------------------------------------------------------------------
+
+void CConcordancerDlg::MyVersionPage(bool quick) {
+    (void)quick;
+    ShowReadyText();
+}
+
+}  // namespace zorvia

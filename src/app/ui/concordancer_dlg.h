@@ -1,0 +1,116 @@
+// The main window: the word row, the frequency word list, the concordance
+// list, the body pane and the status bar, with the command routing of the
+// menu and the keys. Handlers stay short: they read widgets, call the core
+// and write widgets.
+#pragma once
+
+#include <wx/frame.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "concordance/concordance_hit.h"
+#include "corpus/corpus_database.h"
+#include "platform/prompt.h"
+
+class wxButton;
+class wxListCtrl;
+class wxListEvent;
+class wxPanel;
+class wxStaticText;
+class wxTextCtrl;
+class wxMenuEvent;
+class wxMouseEvent;
+class wxKeyEvent;
+class wxSizeEvent;
+class wxCloseEvent;
+class wxCommandEvent;
+
+namespace zorvia {
+
+class CBodyBrowser;
+class CConcordanceListBox;
+class CConSettings;
+class CWxPrompt;
+
+class CConcordancerDlg : public wxFrame {
+public:
+    // Runs the whole start-up sequence: settings, corpus, title, body pane,
+    // first page, word-input service, placement.
+    explicit CConcordancerDlg(CConSettings& settings);
+    ~CConcordancerDlg() override;
+
+    // --- used by the other parts of the window ----------------------------
+    void ShowReadyText();
+    bool UpdateTitle();
+    bool OpenDatabase();
+    bool OpenDatabaseWithSchema();
+    void SetStatusPart(int part, const std::u16string& text);
+    std::u16string GetStatusPart(int part) const;
+
+    // Tests answer the message boxes and file choosers.
+    void SetPromptForTesting(IUserPrompt* prompt) { m_prompt = prompt; }
+    IUserPrompt& Prompt() { return *m_prompt; }
+
+    // --- commands -----------------------------------------------------------
+    void OnNewDatabase(wxCommandEvent& event);
+    void OnOpenDatabase(wxCommandEvent& event);
+    void OnExit(wxCommandEvent& event);
+    void OnOptions(wxCommandEvent& event);
+    void OnVersion(wxCommandEvent& event);
+    void MyVersionPage(bool quick);
+
+    // --- members the other parts read and write -----------------------------
+    CConSettings& m_settings;
+    CCorpusDatabase m_db;
+    std::u16string m_pageHead;
+    std::u16string m_pageTail;
+    std::vector<ConcordanceHit> m_hits;
+    LineCache m_lineCache;
+    std::u16string m_bodyFilePath;
+    int m_bodyLine = 0;
+    std::u16string m_typedWord;
+    std::u16string m_searchWord;
+
+    wxPanel* m_panel = nullptr;
+    wxStaticText* m_wordLabel = nullptr;
+    wxTextCtrl* m_wordEdit = nullptr;
+    wxButton* m_searchButton = nullptr;
+    wxListCtrl* m_wordList = nullptr;
+    CConcordanceListBox* m_concordanceList = nullptr;
+    CBodyBrowser* m_body = nullptr;
+
+    // The layout of the panes for the current client size; also what the
+    // splitter drag calls after each move.
+    void LayoutPanes();
+
+private:
+    void CreateControls();
+    void CreateMenu();
+    void PlaceWindow();
+
+    void OnMenuItem(wxCommandEvent& event);
+    void OnMenuHighlight(wxMenuEvent& event);
+    void OnMenuClose(wxMenuEvent& event);
+    void OnSize(wxSizeEvent& event);
+    void OnPanelLeftDown(wxMouseEvent& event);
+    void OnPanelMotion(wxMouseEvent& event);
+    void OnPanelLeftUp(wxMouseEvent& event);
+    void OnPanelCaptureLost(wxMouseCaptureLostEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnClose(wxCloseEvent& event);
+
+    // Client size in the layout's terms: the status bar counts as part of
+    // the client area.
+    void LayoutClientSize(int& width, int& height) const;
+
+    std::unique_ptr<CWxPrompt> m_ownPrompt;
+    IUserPrompt* m_prompt = nullptr;
+
+    bool m_verticalDrag = false;
+    bool m_horizontalDrag = false;
+    wxPoint m_lastDragPoint;
+};
+
+}  // namespace zorvia

@@ -1,0 +1,45 @@
+// The window tests: wx is started once, the tests run inside an active event
+// loop (so that pumps and yields work), and wx assertion failures become test
+// failures. Run under Xvfb.
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/init.h>
+
+#include <cstdio>
+
+namespace {
+
+class TestApp : public wxApp {
+public:
+    bool OnInit() override { return true; }
+};
+
+void AssertToFailure(const wxString& file, int line, const wxString& func, const wxString& cond,
+                     const wxString& msg) {
+    ADD_FAILURE_AT(file.utf8_str().data(), line)
+        << "wx assertion in " << func.utf8_str().data() << ": " << cond.utf8_str().data() << " "
+        << msg.utf8_str().data();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    wxApp::SetInstance(new TestApp);
+    if (!wxEntryStart(argc, argv)) {
+        std::fprintf(stderr, "cannot start wx (no display?)\n");
+        return 1;
+    }
+    wxTheApp->CallOnInit();
+    wxSetAssertHandler(&AssertToFailure);
+    int result = 0;
+    {
+        wxEventLoop loop;
+        wxEventLoopActivator activate(&loop);
+        result = RUN_ALL_TESTS();
+    }
+    wxTheApp->OnExit();
+    wxEntryCleanup();
+    return result;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/con_settings.h"
+#include "support/test_support.h"
+
+class wxWindow;
+class wxWebView;
+
+namespace zorvia {
+class CConcordancerDlg;
+}
+
+namespace zorvia::test {
+
+// Processes events until `done` holds or `timeoutMs` passes; true when it
+// held.
+bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+// Processes what is pending now.
+void Pump();
+
+// Runs a script in the view and returns its result as text.
+std::string RunScript(wxWebView* view, const std::string& script);
+
+// A main window started in a program directory of its own.
+class MainWindowFixture {
+public:
+    MainWindowFixture();
+    ~MainWindowFixture();
+    // Starts the window (option.ini and corpus files may be put into the
+    // directory first). Shows it and lays it out.
+    CConcordancerDlg& Start();
+    // Closes it as the close box does and waits until it is gone.
+    void Close();
+
+    TempDir dir;
+    CConSettings settings;
+    FakePrompt prompt;
+    CConcordancerDlg* window = nullptr;
+    std::string ProgramFile(const std::string& name) const { return dir.path() + "/" + name; }
+};
+
+}  // namespace zorvia::test
