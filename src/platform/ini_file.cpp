@@ -25,7 +25,8 @@
 // A value loses its surrounding blanks, and then one pair of enclosing double
 // quotes; the writer adds such quotes exactly when a value would otherwise not
 // read back unchanged. Several sections of the same name count as one, in file
-// order; of duplicate keys the first one counts, for reading and for writing.
+// order, and a missing key is added to the first of them; of duplicate keys
+// the first one counts, for reading and for writing.
 //
 // The file is small and written a dozen times at exit, so each operation reads
 // the whole file, and a write puts the complete new text into a temporary file
