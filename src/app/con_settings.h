@@ -3,8 +3,10 @@
 // memory only.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace zorvia {
 
@@ -19,8 +21,8 @@ public:
 
 class CBoolSettingEntry : public CSettingEntry {
 public:
-    CBoolSettingEntry(bool defaultValue, const char16_t* key, CConSettings* store)
-        : value(defaultValue), defaultValue(defaultValue), key(key), store(store) {}
+    CBoolSettingEntry(bool initial, const char16_t* keyName, CConSettings* owner)
+        : value(initial), defaultValue(initial), key(keyName), store(owner) {}
     void Load() override;
     void Save() override;
 
@@ -32,8 +34,8 @@ public:
 
 class CIntSettingEntry : public CSettingEntry {
 public:
-    CIntSettingEntry(int defaultValue, const char16_t* key, CConSettings* store)
-        : value(defaultValue), defaultValue(defaultValue), key(key), store(store) {}
+    CIntSettingEntry(int initial, const char16_t* keyName, CConSettings* owner)
+        : value(initial), defaultValue(initial), key(keyName), store(owner) {}
     void Load() override;
     void Save() override;
 
@@ -45,10 +47,10 @@ public:
 
 class CStringSettingEntry : public CSettingEntry {
 public:
-    CStringSettingEntry(std::u16string defaultValue, const char16_t* key, CConSettings* store,
-                        std::u16string missingMarker = {})
-        : value(defaultValue), defaultValue(std::move(defaultValue)), key(key), store(store),
-          missingMarker(std::move(missingMarker)) {}
+    CStringSettingEntry(std::u16string initial, const char16_t* keyName, CConSettings* owner,
+                        std::u16string marker = {})
+        : value(initial), defaultValue(std::move(initial)), key(keyName), store(owner),
+          missingMarker(std::move(marker)) {}
     void Load() override;
     void Save() override;
 
@@ -89,13 +91,14 @@ public:
                              std::u16string_view fallback, std::u16string& destination);
     virtual bool SetString(std::u16string_view group, std::u16string_view name, std::u16string_view text);
 
+    // Writes the text under the key; false when the file could not be written.
     bool WriteText(std::u16string_view key, std::u16string_view text);
 
     std::u16string filePath;
     std::u16string section;
 
     // Declared with "body-line" fifth; loaded and saved in the order of
-    // kLoadOrder (the key order of a new file).
+    // LoadOrder (the key order of a new file).
     CBoolSettingEntry useIncrementalSearch{true, u"use-incremental-search", this};
     CBoolSettingEntry useConcordanceLineStyle{true, u"use-concordance-line-style", this};
     CIntSettingEntry concordanceLineCount{50, u"concordance-line-count", this};
@@ -110,7 +113,7 @@ public:
     CStringSettingEntry databasePath{u"", u"database-path", this};
 
 private:
-    CSettingEntry* LoadOrder(int index);
+    std::array<CSettingEntry*, 12> LoadOrder();
 };
 
 }  // namespace zorvia

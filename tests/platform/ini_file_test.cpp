@@ -1,0 +1,134 @@
+#include "platform/ini_file.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "support/test_support.h"
+
+namespace zorvia {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using namespace std::string_literals;
+
+std::u16string Read(const std::u16string& path, std::u16string_view section, std::u16string_view key,
+                    std::size_t maxChars = 1023) {
+    return ReadProfileString(section, key, u"(none)", path, maxChars);
+}
+
+std::size_t EntriesIn(const TempDir& dir) {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(dir.path()), {}));
+}
+
+TEST(ReadProfileString, FindsKeysByLooseNameAndFallsBackToTheDefault) {
+    TempDir dir;
+    EXPECT_EQ(Read(dir.File("absent.ini"), u"S", u"k"), u"(none)");
+    const auto path = dir.Write("a.ini",
+                                "\xEF\xBB\xBF  [ Zorvia Concordancer ]  \r\n"
+                                "\tWindow-Width =  800 \r\n"
+                                "path = \"/my dir/x.db\" \r\n"
+                                "[\xC3\xA9]\r\nk=1\r\n");
+    EXPECT_EQ(Read(path, u"ZORVIA concordancer", u" window-width "), u"800");
+    EXPECT_EQ(Read(path, u"Zorvia Concordancer", u"path"), u"/my dir/x.db");
+    EXPECT_EQ(Read(path, u"Zorvia Concordancer", u"k"), u"(none)");
+    EXPECT_EQ(Read(path, u"\u00E9", u"k"), u"1");
+    EXPECT_EQ(Read(path, u"\u00C9", u"k"), u"(none)");  // only ASCII letters fold
+    EXPECT_EQ(Read(path, u"\u00E9", u"window-width"), u"(none)");
+}
+
+TEST(ReadProfileString, CutsValuesAndDefaultsToMaxChars) {
+    TempDir dir;
+    const auto path = dir.Write("a.ini", "[S]\nk=" + std::string(3000, 'p') + "\ne=ab\xF0\x9F\x98\x80\n");
+    EXPECT_EQ(Read(path, u"S", u"k"), std::u16string(1023, u'p'));
+    EXPECT_EQ(ReadProfileString(u"S", u"x", std::u16string(2000, u'd'), path), std::u16string(1023, u'd'));
+    EXPECT_EQ(Read(path, u"S", u"e", 3), u"ab");  // no half surrogate pair
+}
+
+TEST(ReadProfileString, SurvivesJunk) {
+    TempDir dir;
+    const auto path = dir.Write("junk.ini", "\x00\x01\xFF\xFE\x00 garbage\n[S\n=orphan\n[S]\nk\nk=first\nk=second\n"
+                                            "bad=\xC3\x28\xFF\0x\n"s +
+                                                std::string(5'000'000, 'z') + "\ntail=\x80\r\r\n");
+    EXPECT_EQ(Read(path, u"S", u"k"), u"first");
+    EXPECT_EQ(Read(path, u"S", u"bad"), u"\uFFFD(\uFFFD\0x"s);
+    EXPECT_EQ(Read(path, u"S", u"tail"), u"\uFFFD\r");  // only the last CR belongs to the line end
+    EXPECT_EQ(Read(path, u"S", u""), u"(none)");
+    // A directory, or a path through a file, reads as a missing file.
+    EXPECT_EQ(Read(test::W(dir.path().c_str()), u"S", u"k"), u"(none)");
+    EXPECT_EQ(Read(path + u"/x.ini", u"S", u"k"), u"(none)");
+}
+
+TEST(WriteProfileString, ReplacesInPlaceAndAddsAtTheEndOfTheSection) {
+    TempDir dir;
+    const auto path = dir.Write("a.ini",
+                                "; settings\n[Other]\nk=keep\n\n"
+                                "[S]\n# comment\nUnknown = x\nk = old\njunk without equals\nk=duplicate\n\n"
+                                "; about T\n[T]\nt=1");  // no final line end
+    ASSERT_TRUE(WriteProfileString(u"s", u"K", u"new", path));
+    ASSERT_TRUE(WriteProfileString(u"S", u"added", u"2", path));
+    ASSERT_TRUE(WriteProfileString(u"T", u"u", u"3", path));
+    ASSERT_TRUE(WriteProfileString(u"New", u"n", u"4", path));
+    EXPECT_EQ(ReadFileBytes(dir.NativeFile("a.ini")),
+              "; settings\n[Other]\nk=keep\n\n"
+              "[S]\n# comment\nUnknown = x\nK=new\njunk without equals\nk=duplicate\nadded=2\n\n"
+              "; about T\n[T]\nt=1\nu=3\n[New]\nn=4\n");
+
+    const auto crlf = dir.Write("crlf.ini", "\xEF\xBB\xBF[S]\r\nk=1\r\n");
+    ASSERT_TRUE(WriteProfileString(u"S", u"k", u"2", crlf));
+    ASSERT_TRUE(WriteProfileString(u"T", u"n", u"4", crlf));
+    EXPECT_EQ(ReadFileBytes(dir.NativeFile("crlf.ini")), "[S]\r\nk=2\r\n[T]\r\nn=4\r\n");
+    EXPECT_EQ(EntriesIn(dir), 2u);  // no temporary file stays behind
+}
+
+TEST(WriteProfileString, ValuesRoundTripAndUnreadableOnesAreRefused) {
+    TempDir dir;
+    const auto path = dir.File("a.ini");
+    for (const std::u16string value : {u"/home/u/my documents/コーパス x.db", u"a=b==c", u"\"quoted\"", u"\"",
+                                       u"#no comment ; here", u"  blank edges\t", u"", u"C:\\d\\x.db"}) {
+        ASSERT_TRUE(WriteProfileString(u"S", u"v", value, path)) << test::N(value);
+        EXPECT_EQ(Read(path, u"S", u"v"), value) << test::N(value);
+    }
+    const std::string before = ReadFileBytes(dir.NativeFile("a.ini"));
+    EXPECT_FALSE(WriteProfileString(u"S", u"v", u"two\nlines", path));
+    EXPECT_FALSE(WriteProfileString(u"S", u"a=b", u"1", path));
+    EXPECT_FALSE(WriteProfileString(u"S", u";v", u"1", path));
+    EXPECT_FALSE(WriteProfileString(u"S]", u"v", u"1", path));
+    EXPECT_EQ(ReadFileBytes(dir.NativeFile("a.ini")), before);
+}
+
+TEST(WriteProfileString, FailsWithoutHarmWhereItCannotWrite) {
+    TempDir dir;
+    const auto file = dir.Write("plain", "x");
+    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", dir.File("no/such/dir/a.ini")));
+    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", file + u"/a.ini"));
+    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", test::W(dir.path().c_str())));
+    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", u""));
+    EXPECT_EQ(EntriesIn(dir), 1u);
+    if (geteuid() != 0) {  // permissions do not stop root
+        const auto ro = dir.Write("ro.ini", "[S]\nk=1\n");
+        ASSERT_EQ(chmod(dir.path().c_str(), 0555), 0);
+        EXPECT_FALSE(WriteProfileString(u"S", u"k", u"2", ro));
+        EXPECT_EQ(Read(ro, u"S", u"k"), u"1");
+    }
+}
+
+TEST(WriteProfileString, ReplacesTheFileBehindALinkAndKeepsItsMode) {
+    TempDir dir;
+    dir.Write("real.ini", "[S]\nk=1\n");
+    ASSERT_EQ(chmod(dir.NativeFile("real.ini").c_str(), 0640), 0);
+    ASSERT_EQ(symlink("real.ini", dir.NativeFile("link.ini").c_str()), 0);
+    ASSERT_TRUE(WriteProfileString(u"S", u"k", u"2", dir.File("link.ini")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.NativeFile("link.ini")));
+    EXPECT_EQ(ReadFileBytes(dir.NativeFile("real.ini")), "[S]\nk=2\n");
+    struct stat st;
+    ASSERT_EQ(stat(dir.NativeFile("real.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+}  // namespace
+}  // namespace zorvia
