@@ -1,0 +1,119 @@
+#include "html/preview_page.h"
+
+#include <algorithm>
+
+#include "concordance/hit_lookups.h"
+#include "corpus/word_rules.h"
+#include "html/page_frame.h"
+#include "platform/text_convert.h"
+#include "platform/tick.h"
+#include "platform/trace.h"
+
+namespace zorvia {
+
+namespace {
+
+// Scrolls the target's top to half a client height below the top of the
+// view, now and at every resize. In quirks mode (no doctype) the height of
+// the view is the body's.
+constexpr char16_t kScrollScript[] =
+    u"<script type='text/javascript'><!--\n"
+    u"function my_move() {\n"
+    u"  var obj = document.getElementById('theTarget')\n"
+    u"  if( obj != null ) {\n"
+    u"    var yTop = obj.offsetTop;\n"
+    u"    var h = document.body.clientHeight;\n"
+    u"    var y = yTop - h/2;\n"
+    u"    scrollTo( '0', y );\n"
+    u"  }\n"
+    u"}\n"
+    u"window.onresize = my_move;\n"
+    u"my_move();\n"
+    u"//--></script>\n";
+
+void AppendEmphasis(std::u16string& out, std::u16string_view occurrence, std::size_t typedLength) {
+    if (occurrence.size() == typedLength) {
+        out += u"<em>";
+        out += occurrence;
+        out += u"</em>";
+        return;
+    }
+    const std::size_t t = std::min(typedLength, occurrence.size());
+    out += u"<em>";
+    out += occurrence.substr(0, t);
+    out += u"</em><em class=\"rest\">";
+    out += occurrence.substr(t);
+    out += u"</em>";
+}
+
+}  // namespace
+
+std::u16string MarkPreviewLine(std::u16string_view text, std::u16string_view upperKey, std::size_t typedLength,
+                               int targetIndex) {
+    const std::size_t k = upperKey.size();
+    if (k == 0) return std::u16string(text);
+    const std::u16string upper = FoldToUpper(text);
+    std::u16string out;
+    out.reserve(text.size() + 64);
+    int accepted = 0;
+    std::size_t copied = 0;  // start of the text not yet copied
+    for (std::size_t w = upper.find(upperKey, copied); w != std::u16string::npos; w = upper.find(upperKey, copied)) {
+        const std::size_t end = w + k;
+        // Inside a longer word on either side: copy it unchanged and search
+        // on after it, so occurrences never overlap.
+        const bool startsWord = w == 0 || IsWordSeparator(text[w - 1]);
+        const bool endsWord = end == text.size() || IsWordSeparator(text[end]);
+        if (!startsWord || !endsWord) {
+            out += text.substr(copied, end - copied);
+            copied = end;
+            continue;
+        }
+        out += text.substr(copied, w - copied);
+        out += accepted == targetIndex ? u"<span id=\"theTarget\">" : u"<span>";
+        AppendEmphasis(out, text.substr(w, k), typedLength);
+        out += u"</span>";
+        ++accepted;
+        copied = end;
+    }
+    out += text.substr(copied);
+    return out;
+}
+
+PreviewPage BuildPreviewPage(CCorpusDatabase& db, const ConcordanceHit& hit, std::u16string_view searchWord,
+                             std::u16string_view typedWord, int bodyLineSetting, const std::u16string& pageHead) {
+    Trace("[MyPreviewFile]\n");
+    Trace(" lid : %d\n", hit.lid);
+    Trace(" i_foundat : %d\n", hit.i_foundat);
+    const std::uint32_t t0 = GetTickCount32();
+
+    PreviewPage page;
+    page.bodyFilePath = LookupFilePath(db, hit.oid);
+    Trace("path : %s\n", TraceText(page.bodyFilePath).c_str());
+    page.bodyLine = hit.line_no;
+
+    // 64-bit bounds: a large "body-line" must widen the window, not wrap it.
+    const std::int64_t lid = hit.lid;
+    db.Exec(u"SELECT lid, line_data FROM line WHERE oid = " + FormatInt(hit.oid) + u" AND lid > " +
+            FormatInt(lid - bodyLineSetting) + u" AND lid < " + FormatInt(lid + bodyLineSetting) + u" ORDER BY lid");
+
+    std::u16string& first = page.firstPiece;
+    first = pageHead + u"<h1>" + FileNameOfPath(page.bodyFilePath) + u"</h1>" + u"<hr>\n";
+    const int rows = db.GetRowCount();
+    if (rows > 0 && !searchWord.empty()) {
+        first += u"<div class=\"result\">\n";
+        const std::u16string key = FoldToUpper(searchWord);
+        for (int r = 0; r < rows; ++r) {
+            const int rowLid = db.GetCellInt(r, 0);
+            const int target = rowLid == hit.lid ? hit.i_foundat : -1;
+            first += u"  <div class=\"result\" id=\"line" + FormatInt(rowLid) + u"\">" +
+                     MarkPreviewLine(db.GetCell(r, 1), key, typedWord.size(), target) + u"</div>\n";
+        }
+        first += u"</div>\n";
+    }
+    page.elapsedMilliseconds = GetTickCount32() - t0;
+
+    page.secondPiece = std::u16string(kScrollScript) + kPageTail;
+    return page;
+}
+
+}  // namespace zorvia
