@@ -77,6 +77,7 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings)
     Bind(wxEVT_MENU, &CConcordancerDlg::OnOptions, this, ID_OPTIONS);
     Bind(wxEVT_MENU, &CConcordancerDlg::OnVersion, this, ID_VERSION);
 
+    BindSearchCommands();
     LayoutPanes();
 }
 
@@ -204,6 +205,7 @@ void CConcordancerDlg::OnCharHook(wxKeyEvent& event) {
         Close();
         return;
     }
+    if (HandleSearchKey(event)) return;
     event.Skip();
 }
 

@@ -13,6 +13,7 @@
 #include "concordance/concordance_hit.h"
 #include "corpus/corpus_database.h"
 #include "platform/prompt.h"
+#include "wordlist/word_list.h"
 
 class wxButton;
 class wxListCtrl;
@@ -61,6 +62,22 @@ public:
     void OnVersion(wxCommandEvent& event);
     void MyVersionPage(bool quick);
 
+    // --- search, hits and word list --------------------------------------------
+    void OnBnClickedSearch();
+    void OnEnChangeWordEdit();
+    bool MyConcordanceSearch(const std::u16string& word);
+    bool MySelectHit(int index);
+    void MyPreviewFile(const ConcordanceHit& hit);
+    void OnLbnSelchangeConcordanceList();
+    void OnDeleteHit();
+    bool MyWordListSearch(const std::u16string& prefix);
+    void OnFrequencyTable();
+    void OnWordsStartingWith();
+    void OnNMRclickWordList();
+    void OnDeleteWords();
+    void OnSpeedUpSearch();
+    std::u16string WordListText(int item) const;
+
     // --- members the other parts read and write -----------------------------
     CConSettings& m_settings;
     CCorpusDatabase m_db;
@@ -70,6 +87,8 @@ public:
     LineCache m_lineCache;
     std::u16string m_bodyFilePath;
     int m_bodyLine = 0;
+    // The word-list item whose selection last started a search.
+    int m_rememberedWordIndex = -1;
     std::u16string m_typedWord;
     std::u16string m_searchWord;
 
@@ -91,6 +110,15 @@ private:
     void PlaceWindow();
 
     void OnMenuItem(wxCommandEvent& event);
+    void BindSearchCommands();
+    void ReadTypedWord();
+    void WriteTypedWord();
+    void FillWordList(const std::vector<WordListRow>& rows);
+    int FirstSelectedWord() const;
+    void OnLvnItemchangedWordList(wxListEvent& event);
+    void OnWordListRightClick(wxListEvent& event);
+    void OnConcordanceRightUp(wxMouseEvent& event);
+    bool HandleSearchKey(const wxKeyEvent& event);
     void OnMenuHighlight(wxMenuEvent& event);
     void OnMenuClose(wxMenuEvent& event);
     void OnSize(wxSizeEvent& event);
