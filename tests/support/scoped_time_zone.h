@@ -1,0 +1,35 @@
+// Sets TZ for one test and puts the previous value back afterwards. Use
+// POSIX zone rules ("JST-9", "UTC0") so that tests do not depend on the
+// installed zone database.
+#pragma once
+
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace zorvia::test {
+
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) m_previous = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTimeZone() {
+        if (m_previous) {
+            setenv("TZ", m_previous->c_str(), 1);
+        } else {
+            unsetenv("TZ");
+        }
+        tzset();
+    }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<std::string> m_previous;
+};
+
+}  // namespace zorvia::test
