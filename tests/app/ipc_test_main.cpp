@@ -1,0 +1,42 @@
+// The word-input service tests need wx running with an event loop to serve
+// the socket. wx's base library is enough: no window, no display.
+#include <gtest/gtest.h>
+
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/init.h>
+
+namespace {
+
+void FailOnWxAssert(const wxString& file, int line, const wxString& func, const wxString& cond,
+                    const wxString& msg) {
+    ADD_FAILURE_AT(file.utf8_str().data(), line)
+        << "wx assertion in " << func.utf8_str().data() << ": " << cond.utf8_str().data() << " "
+        << msg.utf8_str().data();
+}
+
+// wx posts socket notifications as pending events, and a wx client waiting
+// for its answer only dispatches the loop. A client and a server in the
+// same process therefore need the pending events processed while the loop
+// dispatches, which the real application's GUI loop does on its own.
+class CTestEventLoop : public wxConsoleEventLoop {
+public:
+    int DispatchTimeout(unsigned long timeout) override {
+        const int result = wxConsoleEventLoop::DispatchTimeout(timeout);
+        if (wxTheApp != nullptr) wxTheApp->ProcessPendingEvents();
+        return result;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    wxInitializer initializer;
+    if (!initializer.IsOk()) return 1;
+    wxSetAssertHandler(FailOnWxAssert);
+    // Socket events and wx's own waits dispatch through the active loop.
+    CTestEventLoop loop;
+    wxEventLoopActivator activate(&loop);
+    return RUN_ALL_TESTS();
+}
