@@ -2,8 +2,15 @@
 
 namespace zorvia::tool {
 
+extern const ToolCommand kStatsCommand;
+extern const ToolCommand kWordListCommand;
+extern const ToolCommand kDefragCommand;
+
 const std::vector<const ToolCommand*>& AllCommands() {
     static const std::vector<const ToolCommand*> commands = {
+        &kStatsCommand,
+        &kWordListCommand,
+        &kDefragCommand,
     };
     return commands;
 }
