@@ -15,10 +15,9 @@ void FailOnWxAssert(const wxString& file, int line, const wxString& func, const 
         << msg.utf8_str().data();
 }
 
-// wx posts socket notifications as pending events, and a wx client waiting
-// for its answer only dispatches the loop. A client and a server in the
-// same process therefore need the pending events processed while the loop
-// dispatches, which the real application's GUI loop does on its own.
+// wx posts socket notifications as pending events, and a waiting wx client
+// only dispatches the loop: a client and a server in one process need the
+// pending events processed there (the application's GUI loop does so).
 class CTestEventLoop : public wxConsoleEventLoop {
 public:
     int DispatchTimeout(unsigned long timeout) override {

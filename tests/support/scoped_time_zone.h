@@ -1,6 +1,5 @@
-// Sets TZ for one test and puts the previous value back afterwards. Use
-// POSIX zone rules ("JST-9", "UTC0") so that tests do not depend on the
-// installed zone database.
+// TZ for one test, put back afterwards. Use POSIX rules ("JST-9") so that
+// tests do not depend on the installed zone database.
 #pragma once
 
 #include <cstdlib>
@@ -14,21 +13,17 @@ class ScopedTimeZone {
 public:
     explicit ScopedTimeZone(const char* zone) {
         if (const char* old = std::getenv("TZ")) m_previous = old;
-        setenv("TZ", zone, 1);
-        tzset();
+        Set(zone);
     }
-    ~ScopedTimeZone() {
-        if (m_previous) {
-            setenv("TZ", m_previous->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
+    ~ScopedTimeZone() { Set(m_previous ? m_previous->c_str() : nullptr); }
     ScopedTimeZone(const ScopedTimeZone&) = delete;
     ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
 
 private:
+    static void Set(const char* zone) {
+        zone != nullptr ? setenv("TZ", zone, 1) : unsetenv("TZ");
+        tzset();
+    }
     std::optional<std::string> m_previous;
 };
 
