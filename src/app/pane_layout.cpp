@@ -21,11 +21,12 @@ PaneLayout ComputePaneLayout(const PaneLayoutInput& in) {
     const int cx = in.clientWidth;
     const int cy = in.clientHeight;
 
-    // Two timing parts of 55 pixels at the right; the space after the last
-    // part stays free for the size grip.
+    // Two timing parts at the right; the space after the last part stays
+    // free for the size grip.
     const int w = in.statusWidth - in.scrollBarWidth - in.edgeWidth;
-    out.statusPartRight[0] = w - 110;
-    out.statusPartRight[1] = w - 55;
+    const int t = in.timingPartWidth;
+    out.statusPartRight[0] = w - 2 * t;
+    out.statusPartRight[1] = w - t;
     out.statusPartRight[2] = w;
 
     out.label = {3, 7, in.labelWidth, 0};

@@ -38,6 +38,7 @@ struct PaneLayoutInput {
     int statusWidth = 0;     // client width of the status bar
     int scrollBarWidth = 0;  // width of a vertical scroll bar
     int edgeWidth = 0;       // width of a 3-D edge
+    int timingPartWidth = 55;  // each of the two timing parts
     int borderX = -1;        // stored borders, unclamped
     int borderY = -1;
 };

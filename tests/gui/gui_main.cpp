@@ -7,6 +7,8 @@
 #include <wx/init.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -26,6 +28,11 @@ void AssertToFailure(const wxString& file, int line, const wxString& func, const
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // The word-input service of the windows under test listens in a runtime
+    // directory of this run's own, away from a real session and from other
+    // test programs running at the same time.
+    char runtimeDir[] = "/tmp/zorvia-gui-tests-XXXXXX";
+    if (mkdtemp(runtimeDir) != nullptr) setenv("XDG_RUNTIME_DIR", runtimeDir, 1);
     wxApp::SetInstance(new TestApp);
     if (!wxEntryStart(argc, argv)) {
         std::fprintf(stderr, "cannot start wx (no display?)\n");
@@ -41,5 +48,6 @@ int main(int argc, char** argv) {
     }
     wxTheApp->OnExit();
     wxEntryCleanup();
+    std::filesystem::remove_all(runtimeDir);
     return result;
 }

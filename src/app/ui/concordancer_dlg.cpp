@@ -56,6 +56,7 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings)
     m_pageHead = BuildPageHead(ProgramDirectory());
     m_pageTail = kPageTail;
     MyVersionPage(true);
+    StartDdeService();
 
     SetMinSize(wxSize(kMinWindowWidth, kMinWindowHeight));
     PlaceWindow();
@@ -78,6 +79,7 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings)
     Bind(wxEVT_MENU, &CConcordancerDlg::OnVersion, this, ID_VERSION);
 
     BindSearchCommands();
+    BindReportCommands();
     LayoutPanes();
 }
 
@@ -222,6 +224,7 @@ void CConcordancerDlg::OnClose(wxCloseEvent&) {
     Trace(" w : %d\n", m_settings.windowWidth.value);
     Trace(" h : %d\n", m_settings.windowHeight.value);
     m_settings.SaveAll();
+    StopDdeService();
     Destroy();
 }
 
@@ -244,13 +247,17 @@ void CConcordancerDlg::LayoutPanes() {
     in.statusWidth = status->GetClientSize().x;
     in.scrollBarWidth = std::max(0, wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
     in.edgeWidth = std::max(0, wxSystemSettings::GetMetric(wxSYS_EDGE_X, this));
+    // The timing parts are 55 pixels wide, or as wide as "00.00 sec" needs
+    // in the status bar's font, so that the time is never cut off.
+    in.timingPartWidth = std::max(55, status->GetTextExtent(wxS("00.00 sec")).x + 12);
     in.borderX = m_settings.horizontalPaneBorderX.value;
     in.borderY = m_settings.verticalPaneBorderY.value;
     const PaneLayout out = ComputePaneLayout(in);
     m_settings.horizontalPaneBorderX.value = out.borderX;
     m_settings.verticalPaneBorderY.value = out.borderY;
 
-    int widths[3] = {std::max(1, out.statusPartRight[0]), 55, 55};
+    int widths[3] = {std::max(1, out.statusPartRight[0]), out.statusPartRight[1] - out.statusPartRight[0],
+                     out.statusPartRight[2] - out.statusPartRight[1]};
     status->SetStatusWidths(3, widths);
 
     // A pane without room (a large border in a small window) is sized to
@@ -337,13 +344,6 @@ void CConcordancerDlg::OnPanelCaptureLost(wxMouseCaptureLostEvent&) {
     m_verticalDrag = false;
     m_horizontalDrag = false;
     m_panel->SetCursor(wxNullCursor);
-}
-
-// --- pages --------------------------------------------------------------------
-
-void CConcordancerDlg::MyVersionPage(bool quick) {
-    (void)quick;
-    ShowReadyText();
 }
 
 }  // namespace zorvia

@@ -12,6 +12,7 @@
 
 #include "concordance/concordance_hit.h"
 #include "corpus/corpus_database.h"
+#include "app/ui/word_input_service.h"
 #include "platform/prompt.h"
 #include "wordlist/word_list.h"
 
@@ -35,7 +36,7 @@ class CConcordanceListBox;
 class CConSettings;
 class CWxPrompt;
 
-class CConcordancerDlg : public wxFrame {
+class CConcordancerDlg : public wxFrame, public IWordInputTarget {
 public:
     // Runs the whole start-up sequence: settings, corpus, title, body pane,
     // first page, word-input service, placement.
@@ -78,6 +79,17 @@ public:
     void OnSpeedUpSearch();
     std::u16string WordListText(int item) const;
 
+    // --- report pages and the word-input service ---------------------------------
+    void OnRegisteredFileList();
+    void OnCompleteWordList();
+    void OnDefrag();
+    void OnOpenBodyFile();
+    void ShowPage(const std::u16string& page);
+    void StartDdeService();
+    void StopDdeService();
+    void OnWordPoked(const std::u16string& word) override;
+    const CWordInputService& WordInputService() const { return m_wordInput; }
+
     // --- members the other parts read and write -----------------------------
     CConSettings& m_settings;
     CCorpusDatabase m_db;
@@ -111,6 +123,7 @@ private:
 
     void OnMenuItem(wxCommandEvent& event);
     void BindSearchCommands();
+    void BindReportCommands();
     void ReadTypedWord();
     void WriteTypedWord();
     void FillWordList(const std::vector<WordListRow>& rows);
@@ -136,6 +149,7 @@ private:
     std::unique_ptr<CWxPrompt> m_ownPrompt;
     IUserPrompt* m_prompt = nullptr;
 
+    CWordInputService m_wordInput;
     bool m_verticalDrag = false;
     bool m_horizontalDrag = false;
     wxPoint m_lastDragPoint;
