@@ -1,16 +1,21 @@
 #!/usr/bin/env bash
-# Starts the application built in $1; option.ini and the default corpus
-# x.zorviacorpusdb live beside the executable.
+# Starts the application built in $1. option.ini and the default corpus
+# x.zorviacorpusdb live beside the executable; on the very first run the
+# default corpus is made from the sample texts in res/sample, so that there
+# is something to search.
 set -euo pipefail
+cd "$(dirname "$0")/.."
 build=${1:-build}
 exe="$build/bin/zorvia"
-if [ ! -x "$exe" ]; then
-  echo "The corpus core is built; the application window comes next (no $exe yet)."
-  exit 0
+corpus="$build/bin/x.zorviacorpusdb"
+if [ ! -e "$corpus" ] && [ -x "$build/bin/zorvia-corpus" ]; then
+  echo "Making the default corpus from the sample texts in res/sample ..."
+  "$build/bin/zorvia-corpus" "$corpus" import res/sample/orchard.txt res/sample/river.html \
+    || echo "(could not import the sample texts; the corpus starts empty)"
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display: DISPLAY and WAYLAND_DISPLAY are unset, so the window cannot open." >&2
-  echo "Run it from a desktop session, or under a virtual display: xvfb-run -a $exe" >&2
+  echo "Start it from a desktop session, or under a virtual display: xvfb-run -a $exe" >&2
   exit 1
 fi
-exec "$exe"
+exec "$exe" "$@"

@@ -137,9 +137,6 @@ bool CConcordancerDlg::MySelectHit(int index) {
 
 void CConcordancerDlg::MyPreviewFile(const ConcordanceHit& hit) {
     if (!CheckDatabaseOpen(m_db, *m_prompt)) return;
-    Trace("[MyPreviewFile]\n");
-    Trace(" lid : %d\n", hit.lid);
-    Trace(" i_foundat : %d\n", hit.i_foundat);
     SetStatusPart(0, u"Retrieving the contents...");
     const PreviewPage page =
         BuildPreviewPage(m_db, hit, m_searchWord, m_typedWord, m_settings.bodyLine.value, m_pageHead);
