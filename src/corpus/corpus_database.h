@@ -41,6 +41,10 @@ public:
     // The low 32 bits of SQLite's row id of the last INSERT.
     int GetLastInsertRowId() const;
 
+    // The connection itself, for measuring tools that trace the statements
+    // sent; null when none is held.
+    sqlite3* NativeHandle() const { return m_connection; }
+
 private:
     static int OnRow(void* context, int columns, char** values, char** names);
 

@@ -1,0 +1,252 @@
+// What one keystroke of incremental search costs on a large corpus: the
+// word list's prefix query, the concordance query (with the fallback to the
+// most frequent word beginning with the prefix), the first preview page and
+// the lookups that drawing the visible items of the concordance list runs.
+//
+// Each keystroke is measured twice in the same run: through the program's
+// own code, and as the bare SQL texts that code sent (recorded from the
+// connection, then replayed on a second connection with no work per row).
+// The difference is what the program adds to the queries. The same is then
+// measured on a copy of the corpus with the opt-in search index.
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "concordance/concordance_search.h"
+#include "concordance/hit_lookups.h"
+#include "concordance/kwic_item.h"
+#include "corpus/database_files.h"
+#include "corpus/file_import.h"
+#include "corpus/word_rules.h"
+#include "corpus_generator.h"
+#include "html/page_frame.h"
+#include "html/preview_page.h"
+#include "platform/text_convert.h"
+#include "wordlist/word_list.h"
+
+namespace zorvia::bench {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How many items of the concordance list a window shows at once.
+constexpr int kVisibleItems = 15;
+constexpr int kRepetitions = 7;
+
+class SilentPrompt : public IUserPrompt {
+public:
+    PromptAnswer Message(const std::u16string& text, PromptButtons, PromptIcon) override {
+        std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str());
+        return PromptAnswer::Yes;
+    }
+    std::optional<std::u16string> ChooseFile(const FileRequest&) override { return std::nullopt; }
+    bool IsShiftDown() override { return false; }
+};
+
+class HeadlessProgress : public IProgressSink, public IStatusText {
+public:
+    void Begin() override {}
+    void SetText(const std::u16string&) override {}
+    void SetPosition(int) override {}
+    bool Pump() override { return true; }
+    void End() override {}
+    void SetStatusText(const std::u16string&) override {}
+};
+
+// The corpus database for `words` words, imported once through the real
+// importer and kept in the work directory.
+std::string EnsureCorpusDatabase(const BenchArgs& args) {
+    const std::string path = args.workDir + "/keystroke-" + std::to_string(args.size) + ".zorviacorpusdb";
+    const std::string done = path + ".complete";
+    if (std::filesystem::exists(done)) return path;
+    std::filesystem::remove(path);
+    const auto files = EnsureCorpusFiles(args.workDir, args.size, Encoding::Cp932);
+    CCorpusDatabase db;
+    OpenDatabaseWithSchema(db, Utf8ToWide(path));
+    SilentPrompt prompt;
+    HeadlessProgress progress;
+    for (const std::string& file : files) {
+        if (!ImportFile(db, Utf8ToWide(file), prompt, progress, progress)) {
+            std::fprintf(stderr, "import of %s failed\n", file.c_str());
+            std::exit(1);
+        }
+    }
+    std::ofstream(done) << "ok\n";
+    return path;
+}
+
+std::string EnsureIndexedCopy(const std::string& path) {
+    const std::string indexed = path.substr(0, path.size() - 16) + "-indexed.zorviacorpusdb";
+    const std::string done = indexed + ".complete";
+    if (std::filesystem::exists(done)) return indexed;
+    std::filesystem::copy_file(path, indexed, std::filesystem::copy_options::overwrite_existing);
+    CCorpusDatabase db;
+    db.Open(Utf8ToWide(indexed));
+    if (!CreateSearchIndex(db)) {
+        std::fprintf(stderr, "cannot create the index: %s\n", WideToUtf8(db.GetErrorText()).c_str());
+        std::exit(1);
+    }
+    std::ofstream(done) << "ok\n";
+    return indexed;
+}
+
+// The search command of the main window, on the core functions it calls.
+class Keystroke : public ISearchCommandTarget {
+public:
+    explicit Keystroke(CCorpusDatabase& db) : m_db(db) {}
+    void WordListSearch(const std::u16string& prefix) override { m_rows = QueryWordsStartingWith(m_db, prefix, 20); }
+    int WordListCount() override { return static_cast<int>(m_rows.size()); }
+    std::u16string WordListItem0() override { return m_rows.empty() ? std::u16string() : m_rows[0].word; }
+    bool ConcordanceSearch(const std::u16string& word) override {
+        m_hits = SearchConcordance(m_db, word, 50);
+        m_cache.clear();
+        if (m_hits.empty()) return false;
+        CompleteHit(m_db, m_hits[0]);
+        m_page = BuildPreviewPage(m_db, m_hits[0], m_searchWord, m_typed, 100, m_head);
+        return true;
+    }
+
+    void Run(const std::u16string& typed) {
+        m_typed = typed;
+        RunSearchFallbacks(typed, m_searchWord, *this);
+        for (int i = 0; i < kVisibleItems && i < static_cast<int>(m_hits.size()); ++i) {
+            PrepareKwicItem(m_db, m_hits[static_cast<std::size_t>(i)], m_cache, m_searchWord, i);
+        }
+    }
+    std::size_t Hits() const { return m_hits.size(); }
+
+private:
+    CCorpusDatabase& m_db;
+    std::u16string m_typed;
+    std::u16string m_searchWord;
+    std::u16string m_head = BuildPageHead(u"/opt/zorvia/");
+    std::vector<WordListRow> m_rows;
+    std::vector<ConcordanceHit> m_hits;
+    LineCache m_cache;
+    PreviewPage m_page;
+};
+
+std::vector<std::string>* g_recorded = nullptr;
+
+int RecordStatement(unsigned, void*, void* statement, void*) {
+    if (g_recorded != nullptr) g_recorded->push_back(sqlite3_sql(static_cast<sqlite3_stmt*>(statement)));
+    return 0;
+}
+
+int IgnoreRow(void*, int, char**, char**) { return 0; }
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double MillisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+struct Timing {
+    double app = 0;
+    double bare = 0;
+    std::size_t statements = 0;
+};
+
+Timing MeasureKeystroke(CCorpusDatabase& db, sqlite3* bare, const std::u16string& typed) {
+    std::vector<double> app, ref;
+    std::vector<std::string> recorded;
+    sqlite3_trace_v2(db.NativeHandle(), SQLITE_TRACE_STMT, &RecordStatement, nullptr);
+    for (int r = 0; r < kRepetitions; ++r) {
+        recorded.clear();
+        g_recorded = &recorded;
+        Keystroke keystroke(db);
+        const auto start = Clock::now();
+        keystroke.Run(typed);
+        app.push_back(MillisecondsSince(start));
+        g_recorded = nullptr;
+
+        const auto bareStart = Clock::now();
+        for (const std::string& sql : recorded) sqlite3_exec(bare, sql.c_str(), &IgnoreRow, nullptr, nullptr);
+        ref.push_back(MillisecondsSince(bareStart));
+    }
+    sqlite3_trace_v2(db.NativeHandle(), 0, nullptr, nullptr);
+    return {Median(app), Median(ref), recorded.size()};
+}
+
+std::u16string FirstWord(CCorpusDatabase& db, const std::u16string& sql) {
+    db.Exec(sql);
+    return db.GetRowCount() > 0 ? FoldToLower(db.GetCell(0, 0)) : std::u16string();
+}
+
+void RunVariant(const std::string& variant, const std::string& path) {
+    CCorpusDatabase db;
+    if (!db.Open(Utf8ToWide(path))) std::exit(1);
+    sqlite3* bare = nullptr;
+    sqlite3_open_v2(path.c_str(), &bare, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_exec(bare, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);
+
+    // The most frequent word, and a rarely used long one.
+    const std::u16string frequent =
+        FirstWord(db, u"SELECT word_upper FROM word GROUP BY word_upper ORDER BY count(*) DESC LIMIT 1");
+    const std::u16string rare = FirstWord(
+        db, u"SELECT word_upper FROM word GROUP BY word_upper HAVING count(*) BETWEEN 2 AND 5 "
+            u"AND length(word_upper) >= 6 AND word_upper GLOB '[A-Z]*' ORDER BY word_upper LIMIT 1");
+    std::fprintf(stderr, "%s: frequent word '%s', rare word '%s'\n", variant.c_str(),
+                 WideToUtf8(frequent).c_str(), WideToUtf8(rare).c_str());
+
+    // The frequency table, once to warm the caches and then measured.
+    {
+        std::vector<double> app, ref;
+        const std::string sql =
+            "SELECT count(word_upper), word_upper FROM word GROUP BY word_upper ORDER BY count(word_upper) DESC, "
+            "length(word_upper), word_upper LIMIT 20";
+        QueryFrequencyTable(db, 20);
+        for (int r = 0; r < 3; ++r) {
+            auto start = Clock::now();
+            QueryFrequencyTable(db, 20);
+            app.push_back(MillisecondsSince(start));
+            start = Clock::now();
+            sqlite3_exec(bare, sql.c_str(), &IgnoreRow, nullptr, nullptr);
+            ref.push_back(MillisecondsSince(start));
+        }
+        PrintBench("frequency_table_" + variant + "_ms", Median(app), "ms");
+        PrintBench("frequency_table_" + variant + "_bare_ms", Median(ref), "ms");
+    }
+
+    double worstOverhead = 0;
+    double worstTwoLetters = 0;
+    for (const auto& [kind, word] : {std::pair{std::string("frequent"), frequent}, std::pair{std::string("rare"), rare}}) {
+        for (std::size_t length = 1; length <= 4 && length <= word.size(); ++length) {
+            const std::u16string typed = word.substr(0, length);
+            const Timing t = MeasureKeystroke(db, bare, typed);
+            const std::string name = "keystroke_" + variant + "_" + kind + "_" + std::to_string(length);
+            PrintBench(name + "_ms", t.app, "ms");
+            PrintBench(name + "_bare_ms", t.bare, "ms");
+            const double overhead = t.bare > 0 ? (t.app - t.bare) / t.bare * 100.0 : 0.0;
+            PrintBench(name + "_overhead_pct", overhead, "%");
+            worstOverhead = std::max(worstOverhead, overhead);
+            if (length >= 2) worstTwoLetters = std::max(worstTwoLetters, t.app);
+        }
+    }
+    PrintBench("keystroke_" + variant + "_worst_overhead_pct", worstOverhead, "%");
+    PrintBench("keystroke_" + variant + "_worst_2plus_letters_ms", worstTwoLetters, "ms");
+    sqlite3_close(bare);
+}
+
+}  // namespace
+}  // namespace zorvia::bench
+
+int main(int argc, char** argv) {
+    using namespace zorvia::bench;
+    const auto args = ParseBenchArgs(argc, argv);
+    if (!args) return 2;
+    const std::string path = EnsureCorpusDatabase(*args);
+    const std::string indexed = EnsureIndexedCopy(path);
+    RunVariant("plain", path);
+    RunVariant("indexed", indexed);
+    return 0;
+}
