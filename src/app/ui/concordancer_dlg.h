@@ -26,6 +26,7 @@ class wxKeyEvent;
 class wxSizeEvent;
 class wxCloseEvent;
 class wxCommandEvent;
+class wxDropFilesEvent;
 
 namespace zorvia {
 
@@ -61,6 +62,14 @@ public:
     void OnVersion(wxCommandEvent& event);
     void MyVersionPage(bool quick);
 
+    // --- corpus building (concordancer_dlg_corpus.cpp) ------------------------
+    // Imports one file with the progress window; true when it was committed.
+    bool ImportFile(const std::u16string& path);
+    void OnAddFile(wxCommandEvent& event);
+    void OnDropFiles(wxDropFilesEvent& event);
+    void OnDeleteFile(wxCommandEvent& event);
+    void OnDeleteWordsInFile(wxCommandEvent& event);
+
     // --- members the other parts read and write -----------------------------
     CConSettings& m_settings;
     CCorpusDatabase m_db;
@@ -86,6 +95,7 @@ public:
     void LayoutPanes();
 
 private:
+    void BindCorpusCommands();
     void CreateControls();
     void CreateMenu();
     void PlaceWindow();
