@@ -61,11 +61,13 @@ public:
         std::string line = WideToUtf8(text);
         for (char& c : line)
             if (c == '\n') c = ' ';
+        // On a terminal the message replaces the progress bar's line.
+        const char* clear = isatty(STDERR_FILENO) == 1 ? "\r\033[K" : "";
         if (buttons == PromptButtons::Ok) {
-            std::fprintf(stderr, "zorvia-corpus: %s\n", line.c_str());
+            std::fprintf(stderr, "%szorvia-corpus: %s\n", clear, line.c_str());
             return PromptAnswer::Ok;
         }
-        std::fprintf(stderr, "zorvia-corpus: %s -> yes (not interactive)\n", line.c_str());
+        std::fprintf(stderr, "%szorvia-corpus: %s -> yes (not interactive)\n", clear, line.c_str());
         return PromptAnswer::Yes;
     }
     std::optional<std::u16string> ChooseFile(const FileRequest&) override { return std::nullopt; }
