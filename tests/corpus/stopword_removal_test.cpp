@@ -89,6 +89,7 @@ TEST_F(StopWordTest, CancelRollsBackEveryDeletionSoFar) {
     EXPECT_EQ(progress.texts, (Texts{u"counting...", u"deleting...", u"loading... (line : 0)",
                                      u"loading... (line : 100)", u"loading... (line : 200)",
                                      u"loading... (line : 300)", u"ABORTING..."}));
+    EXPECT_EQ(progress.positions, (std::vector<int>{0, 199, 399, 598}));  // of 501
 }
 
 TEST_F(StopWordTest, AListAtTheLineLimitGetsNoQuestionAndFullProgress) {
@@ -100,8 +101,8 @@ TEST_F(StopWordTest, AListAtTheLineLimitGetsNoQuestionAndFullProgress) {
     EXPECT_EQ(trace.Count(" file-line-count : 0"), 1);
     EXPECT_EQ(MessageTexts(), Texts{u"削除しました"});
     EXPECT_EQ(Remaining(), "THE AND A DOG AN APPLE THE END DON T GO ");
-    EXPECT_FALSE(progress.positionsWentBack);
-    EXPECT_EQ(progress.maxPosition, 1000);
+    EXPECT_FALSE(progress.positionsOutOfOrder);
+    EXPECT_EQ(progress.lastPosition, 1000);
 }
 
 // Nothing is deleted when a statement fails, and "削除しました" is not said.

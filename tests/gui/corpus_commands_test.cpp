@@ -162,94 +162,65 @@ TEST(CorpusCommands, AddFileGoesThroughTheChooserAndTheGuard) {
 std::int64_t g_clock = 0;
 std::int64_t Clock() { return g_clock; }
 
-class FileDeleteDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        w = &f.Start();
-        SetRegistrationClockForTesting(&Clock);
-        // Registered out of date order: the list shows the oldest first.
-        Register("/texts/b.html", "<p>second</p>\n", 1'175'385'900);  // 2007-04-01 00:05 UTC
-        Register("/texts/a.txt", "first\n", 1'141'707'900);
-        Register("/texts/c.txt", "third\n", 1'200'000'000);
-    }
-    void TearDown() override {
-        if (dialog != nullptr) dialog->Destroy();
-        test::Pump();
-        SetRegistrationClockForTesting(nullptr);
-    }
-    void Register(const std::string& name, const std::string& text, std::int64_t when) {
-        g_clock = when;
-        std::filesystem::create_directories(f.dir.NativeFile("texts"));
-        ASSERT_TRUE(w->ImportFile(f.dir.Write(name.substr(1), text)));
-    }
-    CFileDeleteDlg& Open() {
-        dialog = new CFileDeleteDlg(w, w->m_db, &f.prompt);
-        dialog->Show();
-        return *dialog;
-    }
-    Texts Names() const {
-        Texts names;
-        for (long i = 0; i < dialog->List()->GetItemCount(); ++i) names.push_back(FromWx(dialog->List()->GetItemText(i)));
-        return names;
-    }
-    void Select(long item) { dialog->List()->SetItemState(item, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED); }
-
+TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     MainWindowFixture f;
-    CConcordancerDlg* w = nullptr;
-    CFileDeleteDlg* dialog = nullptr;
-};
+    CConcordancerDlg& w = f.Start();
+    SetRegistrationClockForTesting(&Clock);
+    std::filesystem::create_directories(f.dir.NativeFile("texts"));
+    // Registered out of date order.
+    for (const auto& [name, when] : {std::pair{"texts/b.html", 1'175'385'900}, {"texts/a.txt", 1'141'707'900},
+                                     {"texts/c.txt", 1'200'000'000}}) {
+        g_clock = when;
+        ASSERT_TRUE(w.ImportFile(f.dir.Write(name, "word\n")));
+    }
+    SetRegistrationClockForTesting(nullptr);
 
-TEST_F(FileDeleteDialogTest, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
-    CFileDeleteDlg& d = Open();
-    EXPECT_EQ(FromWx(d.GetTitle()), u"ファイルの削除");
-    wxListCtrl* list = d.List();
-    EXPECT_FALSE(list->HasFlag(wxLC_SINGLE_SEL));
-    EXPECT_EQ(Names(), (Texts{u"a.txt", u"b.html", u"c.txt"}));
-    EXPECT_EQ(FromWx(list->GetItemText(1, 1)), FormatRegistrationDate(1'175'385'900));
-
-    // Nothing selected: nothing asked.
-    Click(&d, ID_FILE_DELETE_BUTTON);
-    EXPECT_TRUE(f.prompt.messages.empty());
-
-    Select(2);
-    Select(1);
-    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
-    Click(&d, ID_FILE_DELETE_BUTTON);
-    EXPECT_EQ(MessageTexts(f.prompt), Texts{f.dir.File("texts/b.html") + u" を削除してもよろしいですか？"});
-    EXPECT_EQ(Names().size(), 3u);
-    EXPECT_EQ(d.List()->GetSelectedItemCount(), 2);
-
-    Click(&d, ID_FILE_DELETE_BUTTON);
-    EXPECT_EQ(Names(), (Texts{u"a.txt", u"c.txt"}));
-    EXPECT_EQ(RegisteredPaths(w->m_db), (Texts{f.dir.File("texts/a.txt"), f.dir.File("texts/c.txt")}));
-    EXPECT_EQ(CountRows(w->m_db, u"word"), 2);
-    EXPECT_TRUE(d.IsShown());
-}
-
-TEST_F(FileDeleteDialogTest, AFailedDeletionKeepsTheItem) {
-    ASSERT_TRUE(w->m_db.Exec(u"CREATE TRIGGER keep BEFORE DELETE ON original_file "
-                             u"BEGIN SELECT RAISE(ABORT, 'kept by rule'); END"));
-    CFileDeleteDlg& d = Open();
-    Select(0);
-    f.prompt.answers = {PromptAnswer::Yes};
-    Click(&d, ID_FILE_DELETE_BUTTON);
-    ASSERT_EQ(f.prompt.messages.size(), 2u);
-    EXPECT_NE(f.prompt.messages[1].text.find(u"kept by rule"), std::u16string::npos);
-    EXPECT_EQ(Names().size(), 3u);
-    EXPECT_EQ(CountRows(w->m_db, u"word"), 3);
-}
-
-TEST_F(FileDeleteDialogTest, TheMenuCommandRunsTheDialogModally) {
+    // The menu command runs the dialog modally.
     bool seen = false;
     wxTheApp->CallAfter([&] {
         auto* shown = FindTopLevel<CFileDeleteDlg>();
-        ASSERT_NE(shown, nullptr);
-        seen = shown->IsModal() && shown->List()->GetItemCount() == 3;
-        Click(shown, wxID_OK);
+        seen = shown != nullptr && shown->IsModal() && shown->List()->GetItemCount() == 3;
+        if (shown != nullptr) Click(shown, wxID_OK);
     });
-    Command(*w, ID_DELETE_FILE);
+    Command(w, ID_DELETE_FILE);
     EXPECT_TRUE(seen);
-    EXPECT_EQ(FindTopLevel<CFileDeleteDlg>(), nullptr);
+
+    auto* d = new CFileDeleteDlg(&w, w.m_db, &f.prompt);
+    d->Show();
+    wxListCtrl* list = d->List();
+    auto names = [&] {
+        Texts shown;
+        for (long i = 0; i < list->GetItemCount(); ++i) shown.push_back(FromWx(list->GetItemText(i)));
+        return shown;
+    };
+    EXPECT_EQ(FromWx(d->GetTitle()), u"ファイルの削除");
+    EXPECT_EQ(names(), (Texts{u"a.txt", u"b.html", u"c.txt"}));
+    EXPECT_EQ(FromWx(list->GetItemText(1, 1)), FormatRegistrationDate(1'175'385'900));
+
+    Click(d, ID_FILE_DELETE_BUTTON);  // nothing selected: nothing asked
+    EXPECT_TRUE(f.prompt.messages.empty());
+    list->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    list->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    Click(d, ID_FILE_DELETE_BUTTON);
+    EXPECT_EQ(MessageTexts(f.prompt), Texts{f.dir.File("texts/b.html") + u" を削除してもよろしいですか？"});
+    EXPECT_EQ(list->GetSelectedItemCount(), 2);
+    Click(d, ID_FILE_DELETE_BUTTON);
+    EXPECT_EQ(names(), (Texts{u"a.txt", u"c.txt"}));
+    EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{f.dir.File("texts/a.txt"), f.dir.File("texts/c.txt")}));
+    EXPECT_EQ(CountRows(w.m_db, u"word"), 2);
+
+    // A removal that fails keeps its item, and says why.
+    ASSERT_TRUE(w.m_db.Exec(u"CREATE TRIGGER keep BEFORE DELETE ON original_file "
+                            u"BEGIN SELECT RAISE(ABORT, 'kept by rule'); END"));
+    f.prompt.messages.clear();
+    f.prompt.answers = {PromptAnswer::Yes};
+    Click(d, ID_FILE_DELETE_BUTTON);
+    ASSERT_EQ(f.prompt.messages.size(), 2u);
+    EXPECT_NE(f.prompt.messages[1].text.find(u"kept by rule"), std::u16string::npos);
+    EXPECT_EQ(names().size(), 2u);
+    EXPECT_TRUE(d->IsShown());
+    d->Destroy();
 }
 
 class StopWordCommandTest : public ::testing::Test {
