@@ -20,6 +20,24 @@ TEST(Utf8Conversion, RoundTripsValidTextAndReplacesMalformedInput) {
     EXPECT_EQ(WideToUtf8(lone), "\xEF\xBF\xBD");
 }
 
+TEST(Utf8Conversion, AsciiRunsOfEveryLengthAroundOtherCharacters) {
+    // ASCII is copied several code units at a time: every length of run
+    // before, between and after wider characters, and a pair cut at the end.
+    for (std::size_t before = 0; before < 10; ++before) {
+        for (std::size_t after = 0; after < 10; ++after) {
+            const std::u16string text = std::u16string(before, u'a') + u"\u00e9" + std::u16string(after, u'b') +
+                                        u"\U0001F600" + std::u16string(after, u'c') + u"\u65e5";
+            const std::string expected = std::string(before, 'a') + "\xC3\xA9" + std::string(after, 'b') +
+                                         "\xF0\x9F\x98\x80" + std::string(after, 'c') + "\xE6\x97\xA5";
+            EXPECT_EQ(WideToUtf8(text), expected) << before << " " << after;
+        }
+        EXPECT_EQ(WideToUtf8(std::u16string(before, u'x') + static_cast<char16_t>(0xD83D)),
+                  std::string(before, 'x') + "\xEF\xBF\xBD");
+    }
+    EXPECT_EQ(WideToUtf8(u""), "");
+    EXPECT_EQ(WideToUtf8(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
+}
+
 TEST(FormatInt, PadsLikePrintf) {
     EXPECT_EQ(FormatInt(3, 10), u"         3");
     EXPECT_EQ(FormatInt(12, 4), u"  12");

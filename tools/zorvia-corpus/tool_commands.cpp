@@ -2,6 +2,10 @@
 
 namespace zorvia::tool {
 
+extern const ToolCommand kImportCommand;
+extern const ToolCommand kFilesCommand;
+extern const ToolCommand kRemoveFileCommand;
+extern const ToolCommand kRemoveWordsCommand;
 extern const ToolCommand kOptimizeCommand;
 extern const ToolCommand kSearchCommand;
 extern const ToolCommand kWordsCommand;
@@ -12,6 +16,10 @@ extern const ToolCommand kDefragCommand;
 
 const std::vector<const ToolCommand*>& AllCommands() {
     static const std::vector<const ToolCommand*> commands = {
+        &kImportCommand,
+        &kFilesCommand,
+        &kRemoveFileCommand,
+        &kRemoveWordsCommand,
         &kSearchCommand,
         &kWordsCommand,
         &kOptimizeCommand,

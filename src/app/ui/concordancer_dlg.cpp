@@ -77,6 +77,7 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings)
     Bind(wxEVT_MENU, &CConcordancerDlg::OnExit, this, ID_EXIT);
     Bind(wxEVT_MENU, &CConcordancerDlg::OnOptions, this, ID_OPTIONS);
     Bind(wxEVT_MENU, &CConcordancerDlg::OnVersion, this, ID_VERSION);
+    BindCorpusCommands();
 
     BindSearchCommands();
     BindReportCommands();

@@ -28,6 +28,7 @@ class wxKeyEvent;
 class wxSizeEvent;
 class wxCloseEvent;
 class wxCommandEvent;
+class wxDropFilesEvent;
 
 namespace zorvia {
 
@@ -62,6 +63,14 @@ public:
     void OnOptions(wxCommandEvent& event);
     void OnVersion(wxCommandEvent& event);
     void MyVersionPage(bool quick);
+
+    // --- corpus building (concordancer_dlg_corpus.cpp) ------------------------
+    // Imports one file with the progress window; true when it was committed.
+    bool ImportFile(const std::u16string& path);
+    void OnAddFile(wxCommandEvent& event);
+    void OnDropFiles(wxDropFilesEvent& event);
+    void OnDeleteFile(wxCommandEvent& event);
+    void OnDeleteWordsInFile(wxCommandEvent& event);
 
     // --- search, hits and word list --------------------------------------------
     void OnBnClickedSearch();
@@ -117,6 +126,7 @@ public:
     void LayoutPanes();
 
 private:
+    void BindCorpusCommands();
     void CreateControls();
     void CreateMenu();
     void PlaceWindow();

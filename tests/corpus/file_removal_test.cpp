@@ -1,0 +1,113 @@
+#include "corpus/file_removal.h"
+
+#include <gtest/gtest.h>
+
+#include "corpus/database_files.h"
+#include "corpus/file_import.h"
+#include "corpus_fakes.h"
+#include "support/test_support.h"
+
+namespace zorvia {
+namespace {
+
+using test::DumpCorpus;
+using test::FakePrompt;
+using test::FakeProgress;
+using test::FakeStatus;
+using test::TempDir;
+
+std::int64_t g_now = 0;
+std::int64_t Now() { return g_now; }
+
+class FileRemovalTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(OpenDatabaseWithSchema(db, dir.File("c.zorviacorpusdb")));
+        SetRegistrationClockForTesting(&Now);
+    }
+    void TearDown() override { SetRegistrationClockForTesting(nullptr); }
+
+    int Register(const std::string& name, const std::string& text, std::int64_t when) {
+        g_now = when;
+        FakeProgress progress;
+        FakeStatus status;
+        return ImportOneFile(db, dir.Write(name, text), prompt, progress, status).oid;
+    }
+    int Count(const char16_t* sql) {
+        EXPECT_TRUE(db.Exec(sql));
+        return db.GetCellInt(0, 0);
+    }
+
+    TempDir dir;
+    CCorpusDatabase db;
+    FakePrompt prompt;
+};
+
+TEST_F(FileRemovalTest, ListsOldestFirstAndRemovesOnlyTheChosenFileAfterAYes) {
+    const int late = Register("late.txt", "shared words\nlate\n", 2000);
+    const int early = Register("early.html", "shared words\n\nearly one\n", 1000);
+    const auto files = ListRegisteredFiles(db);
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0].oid, early);
+    EXPECT_EQ(files[0].path, dir.File("early.html"));
+    EXPECT_EQ(files[0].date, 1000);
+    EXPECT_EQ(files[1].oid, late);
+
+    // No keeps everything.
+    const std::string before = DumpCorpus(db);
+    prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    EXPECT_EQ(RemoveRegisteredFile(db, early, prompt), FileRemovalResult::Declined);
+    EXPECT_EQ(DumpCorpus(db), before);
+
+    EXPECT_EQ(RemoveRegisteredFile(db, early, prompt), FileRemovalResult::Removed);
+    ASSERT_EQ(prompt.messages.size(), 2u);
+    EXPECT_EQ(prompt.messages[1].text, dir.File("early.html") + u" を削除してもよろしいですか？");
+    EXPECT_EQ(prompt.messages[1].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(Count(u"SELECT count(*) FROM original_file"), 1);
+    EXPECT_EQ(Count(u"SELECT count(*) FROM line WHERE oid=1"), 2);
+    EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 3);
+
+    // Gone meanwhile: nothing asked, nothing shown.
+    EXPECT_EQ(RemoveRegisteredFile(db, early, prompt), FileRemovalResult::NotFound);
+    EXPECT_EQ(prompt.messages.size(), 2u);
+}
+
+// A failure anywhere rolls back what was deleted and says why; the file
+// stays registered with all its rows.
+TEST_F(FileRemovalTest, AFailingStatementKeepsTheFile) {
+    const int oid = Register("a.txt", "alpha beta\ngamma\n", 1);
+    Register("b.txt", "other\n", 2);
+    CCorpusDatabase reader;
+    ASSERT_TRUE(reader.Open(dir.File("c.zorviacorpusdb")));
+    struct Fault {
+        const char* name;
+        const char16_t* setup;
+        bool readerHolds;
+        const char16_t* sqlite;
+    };
+    for (const Fault& fault : {
+             Fault{"line delete", u"CREATE TRIGGER t BEFORE DELETE ON line BEGIN SELECT RAISE(ABORT, 'kept'); END",
+                   false, u"kept"},
+             Fault{"commit", nullptr, true, u"locked"},
+             Fault{"begin", u"BEGIN TRANSACTION", false, u"within a transaction"},
+         }) {
+        SCOPED_TRACE(fault.name);
+        if (fault.setup) { ASSERT_TRUE(db.Exec(fault.setup)); }
+        if (fault.readerHolds) { ASSERT_TRUE(reader.Exec(u"BEGIN") && reader.Exec(u"SELECT count(*) FROM line")); }
+        const std::string before = DumpCorpus(db);
+        prompt.messages.clear();
+        prompt.answers = {PromptAnswer::Yes};
+        EXPECT_EQ(RemoveRegisteredFile(db, oid, prompt), FileRemovalResult::Failed);
+        if (fault.readerHolds) { ASSERT_TRUE(reader.Exec(u"COMMIT")); }
+        ASSERT_EQ(prompt.messages.size(), 2u);
+        EXPECT_EQ(prompt.messages[1].text.rfind(u"ファイルを削除できませんでした。", 0), 0u);
+        EXPECT_NE(prompt.messages[1].text.find(fault.sqlite), std::u16string::npos);
+        EXPECT_EQ(DumpCorpus(db), before);
+        ASSERT_TRUE(db.Exec(u"DROP TRIGGER IF EXISTS t"));
+    }
+    // The refused BEGIN did not roll back the transaction that was open.
+    EXPECT_TRUE(db.Exec(u"COMMIT"));
+}
+
+}  // namespace
+}  // namespace zorvia

@@ -1,0 +1,148 @@
+#include "corpus/stopword_removal.h"
+
+#include <gtest/gtest.h>
+
+#include "corpus/database_files.h"
+#include "corpus/file_import.h"
+#include "corpus_fakes.h"
+#include "support/test_support.h"
+
+namespace zorvia {
+namespace {
+
+using test::DumpCorpus;
+using test::FakePrompt;
+using test::FakeProgress;
+using test::FakeStatus;
+using test::TempDir;
+using test::TraceCapture;
+
+using Texts = std::vector<std::u16string>;
+
+class StopWordTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(OpenDatabaseWithSchema(db, dir.File("c.zorviacorpusdb")));
+        FakeProgress importProgress;
+        FakeStatus importStatus;
+        ASSERT_TRUE(ImportFile(db, dir.Write("corpus.txt", "The cat and a dog\nAn apple, the end\nDon't go\n"),
+                               prompt, importProgress, importStatus));
+        before = DumpCorpus(db);
+    }
+    StopWordOutcome Run(const std::string& listBytes) {
+        prompt.messages.clear();
+        return DeleteWordsInFile(db, dir.Write("ignore.txt", listBytes), prompt, progress, status,
+                                 [this] { ++statisticsShown; });
+    }
+    std::string Remaining() {
+        EXPECT_TRUE(db.Exec(u"SELECT word_upper FROM word ORDER BY wid"));
+        std::string words;
+        for (int r = 0; r < db.GetRowCount(); ++r) words += test::N(db.GetCell(r, 0)) + " ";
+        return words;
+    }
+    Texts MessageTexts() const {
+        Texts texts;
+        for (const auto& m : prompt.messages) texts.push_back(m.text);
+        return texts;
+    }
+
+    TempDir dir;
+    CCorpusDatabase db;
+    FakePrompt prompt;
+    FakeProgress progress;
+    FakeStatus status;
+    int statisticsShown = 0;
+    std::string before;
+};
+
+TEST_F(StopWordTest, EveryListedWordIsDeletedWhateverItsCase) {
+    TraceCapture trace;
+    // "don't" is two words, don and t.
+    const StopWordOutcome outcome = Run("the, a; an\r\n\r\ndon't\n");
+    ASSERT_EQ(outcome.result, StopWordResult::Deleted);
+    EXPECT_EQ(outcome.statements, 5);
+    EXPECT_EQ(Remaining(), "CAT AND DOG APPLE END GO ");
+    EXPECT_EQ(statisticsShown, 1);
+    EXPECT_EQ(MessageTexts(), Texts{u"削除しました"});
+    EXPECT_EQ(progress.texts, (Texts{u"counting...", u"deleting...", u"loading... (line : 0)", u"commiting...",
+                                     u"retrieving db info..."}));
+    EXPECT_EQ(progress.positions, (std::vector<int>{0, 1000}));
+    EXPECT_EQ(status.texts, (Texts{u"loading...", u"loading... (line : 0)", u"commit..."}));
+    EXPECT_EQ(trace.lines(), (std::vector<std::string>{" file-line-count : 4\n", " delete : THE\n", " delete : A\n",
+                                                       " delete : AN\n", " delete : DON\n", " delete : T\n"}));
+
+    // An empty list: N is 1, no statement, still committed and reported.
+    EXPECT_EQ(Run("").result, StopWordResult::Deleted);
+    EXPECT_EQ(MessageTexts(), Texts{u"削除しました"});
+}
+
+TEST_F(StopWordTest, CancelRollsBackEveryDeletionSoFar) {
+    std::string list;
+    for (const char* word : {"the", "cat", "and", "a", "dog"}) list += std::string(word) + std::string(100, '\n');
+    progress.cancelAtPump = 4;  // at line 300, after the, cat and and were deleted
+    const StopWordOutcome outcome = Run(list);
+    EXPECT_EQ(outcome.result, StopWordResult::Cancelled);
+    EXPECT_EQ(outcome.statements, 3);
+    EXPECT_EQ(DumpCorpus(db), before);
+    EXPECT_EQ(statisticsShown, 0);
+    EXPECT_EQ(MessageTexts(), Texts{u"中止しました"});
+    EXPECT_EQ(progress.texts, (Texts{u"counting...", u"deleting...", u"loading... (line : 0)",
+                                     u"loading... (line : 100)", u"loading... (line : 200)",
+                                     u"loading... (line : 300)", u"ABORTING..."}));
+    EXPECT_EQ(progress.positions, (std::vector<int>{0, 199, 399, 598}));  // of 501
+}
+
+TEST_F(StopWordTest, AListAtTheLineLimitGetsNoQuestionAndFullProgress) {
+    progress.keepTexts = false;
+    status.keepTexts = false;
+    TraceCapture trace;
+    // 10,000,000 lines read, one more never.
+    EXPECT_EQ(Run(std::string(9'999'999, '\n') + "cat\ndog\n").result, StopWordResult::Deleted);
+    EXPECT_EQ(trace.Count(" file-line-count : 0"), 1);
+    EXPECT_EQ(MessageTexts(), Texts{u"削除しました"});
+    EXPECT_EQ(Remaining(), "THE AND A DOG AN APPLE THE END DON T GO ");
+    EXPECT_FALSE(progress.positionsOutOfOrder);
+    EXPECT_EQ(progress.lastPosition, 1000);
+}
+
+// Nothing is deleted when a statement fails, and "削除しました" is not said.
+TEST_F(StopWordTest, AFailingStatementDeletesNothing) {
+    CCorpusDatabase reader;
+    ASSERT_TRUE(reader.Open(dir.File("c.zorviacorpusdb")));
+    struct Fault {
+        const char* name;
+        const char16_t* setup;
+        bool readerHolds;
+        const char16_t* message;
+        const char16_t* sqlite;
+    };
+    for (const Fault& fault : {
+             Fault{"delete",
+                   u"CREATE TRIGGER t BEFORE DELETE ON word WHEN OLD.word_upper = 'CAT' "
+                   u"BEGIN SELECT RAISE(ABORT, 'cats stay'); END",
+                   false, u"単語の削除に失敗しました。", u"cats stay"},
+             Fault{"commit", nullptr, true, u"単語の削除を確定できませんでした。", u"locked"},
+             Fault{"begin", u"BEGIN TRANSACTION", false, u"データベースの更新を開始できませんでした。",
+                   u"within a transaction"},
+         }) {
+        SCOPED_TRACE(fault.name);
+        if (fault.setup) { ASSERT_TRUE(db.Exec(fault.setup)); }
+        if (fault.readerHolds) { ASSERT_TRUE(reader.Exec(u"BEGIN") && reader.Exec(u"SELECT count(*) FROM word")); }
+        const std::string start = DumpCorpus(db);
+        progress = FakeProgress();
+        const StopWordOutcome outcome = Run("the\ncat\ndog\n");
+        if (fault.readerHolds) { ASSERT_TRUE(reader.Exec(u"COMMIT")); }
+        EXPECT_EQ(outcome.result, StopWordResult::Failed);
+        ASSERT_EQ(prompt.messages.size(), 1u);
+        EXPECT_EQ(prompt.messages[0].text.rfind(fault.message, 0), 0u);
+        EXPECT_NE(prompt.messages[0].text.find(fault.sqlite), std::u16string::npos);
+        EXPECT_EQ(statisticsShown, 0);
+        EXPECT_EQ(progress.begins, progress.ends);
+        EXPECT_EQ(DumpCorpus(db), start);
+        ASSERT_TRUE(db.Exec(u"DROP TRIGGER IF EXISTS t"));
+    }
+    EXPECT_TRUE(db.Exec(u"COMMIT"));  // the refused BEGIN left the open one alone
+}
+
+}  // namespace
+}  // namespace zorvia

@@ -1,0 +1,269 @@
+// The corpus-building commands of the main window with the real progress
+// window and file removal dialog; message boxes and choosers are scripted.
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/listctrl.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "app/ui/app_ids.h"
+#include "app/ui/concordancer_dlg.h"
+#include "corpus/file_import.h"
+#include "corpus/registered_files.h"
+#include "corpus/ui/file_delete_dlg.h"
+#include "corpus/ui/progress_dlg.h"
+#include "gui/gui_support.h"
+#include "platform/ui/wx_text.h"
+
+namespace zorvia {
+namespace {
+
+using test::MainWindowFixture;
+
+using Texts = std::vector<std::u16string>;
+
+Texts MessageTexts(const test::FakePrompt& prompt) {
+    Texts texts;
+    for (const auto& m : prompt.messages) texts.push_back(m.text);
+    return texts;
+}
+
+Texts RegisteredPaths(CCorpusDatabase& db) {
+    Texts paths;
+    EXPECT_TRUE(db.Exec(u"SELECT filename FROM original_file ORDER BY oid"));
+    for (int r = 0; r < db.GetRowCount(); ++r) paths.push_back(db.GetCell(r, 0));
+    return paths;
+}
+
+int CountRows(CCorpusDatabase& db, const char16_t* table) {
+    EXPECT_TRUE(db.Exec(std::u16string(u"SELECT count(*) FROM ") + table));
+    return db.GetCellInt(0, 0);
+}
+
+wxDropFilesEvent* DropEvent(const Texts& paths) {
+    auto* files = new wxString[paths.size()];
+    for (std::size_t i = 0; i < paths.size(); ++i) files[i] = ToWx(paths[i]);
+    return new wxDropFilesEvent(wxEVT_DROP_FILES, static_cast<int>(paths.size()), files);
+}
+
+void Drop(CConcordancerDlg& w, const Texts& paths) {
+    std::unique_ptr<wxDropFilesEvent> event(DropEvent(paths));
+    w.ProcessWindowEvent(*event);
+}
+
+void Command(CConcordancerDlg& w, int id) {
+    wxCommandEvent event(wxEVT_MENU, id);
+    w.ProcessWindowEvent(event);
+}
+
+template <typename T>
+T* FindTopLevel() {
+    for (wxWindow* window : wxTopLevelWindows) {
+        if (auto* found = dynamic_cast<T*>(window)) return found;
+    }
+    return nullptr;
+}
+
+void Click(wxWindow* parent, int id) {
+    wxWindow* button = parent->FindWindow(id);
+    ASSERT_NE(button, nullptr);
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
+TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
+    MainWindowFixture f;
+    CConcordancerDlg& w = f.Start();
+    const Texts three = {f.dir.Write("a.txt", "alpha\n"), f.dir.Write("b b.html", "<p>beta</p>\n"),
+                         f.dir.Write("c.htm", "gamma\n")};
+
+    // Yes with Shift held: all three, one question.
+    f.prompt.answers = {PromptAnswer::Yes};
+    f.prompt.shiftDown = true;
+    Drop(w, three);
+    EXPECT_EQ(MessageTexts(f.prompt), Texts{three[0] + u" をデータベースに追加しますか？"});
+    EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::YesNoCancel);
+    EXPECT_EQ(RegisteredPaths(w.m_db), three);
+    // The progress window is gone and the main window usable again.
+    EXPECT_EQ(FindTopLevel<CConProgressDlg>(), nullptr);
+    EXPECT_TRUE(w.IsEnabled());
+    EXPECT_EQ(w.GetStatusPart(0), u"Ready");
+
+    // Without Shift: Yes for the first, Cancel for the second.
+    f.prompt.messages.clear();
+    f.prompt.shiftDown = false;
+    f.prompt.answers = {PromptAnswer::Yes, PromptAnswer::Cancel};
+    Drop(w, three);
+    EXPECT_EQ(MessageTexts(f.prompt), (Texts{three[0] + u" をデータベースに追加しますか？",
+                                              three[1] + u" をデータベースに追加しますか？"}));
+    EXPECT_EQ(RegisteredPaths(w.m_db).size(), 4u);
+    EXPECT_EQ(RegisteredPaths(w.m_db).back(), three[0]);
+
+    // An unknown kind is asked for all the same, then refused.
+    f.prompt.messages.clear();
+    f.prompt.answers = {PromptAnswer::Yes};
+    const auto doc = f.dir.Write("notes.doc", "x\n");
+    Drop(w, {doc});
+    EXPECT_EQ(MessageTexts(f.prompt),
+              (Texts{doc + u" をデータベースに追加しますか？", u"ファイル形式が不明です。追加できません。"}));
+    EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::YesNo);
+    EXPECT_EQ(RegisteredPaths(w.m_db).size(), 4u);
+}
+
+TEST(CorpusCommands, NoCommandRunsInsideAnImportsTransaction) {
+    MainWindowFixture f;
+    CConcordancerDlg& w = f.Start();
+    // A drop that arrives while the import pumps is dispatched with the main
+    // window disabled behind the progress window: it is ignored.
+    w.GetEventHandler()->QueueEvent(DropEvent({f.dir.Write("dropped.txt", "dropped\n")}));
+    f.prompt.defaultAnswer = PromptAnswer::Yes;
+    EXPECT_TRUE(w.ImportFile(f.dir.Write("big.txt", std::string(2000, '\n') + "the end\n")));
+    test::Pump();
+    EXPECT_TRUE(f.prompt.messages.empty());
+    EXPECT_EQ(RegisteredPaths(w.m_db), Texts{f.dir.File("big.txt")});
+    EXPECT_EQ(CountRows(w.m_db, u"word"), 2);
+    EXPECT_TRUE(w.IsEnabled());
+}
+
+TEST(CorpusCommands, AddFileGoesThroughTheChooserAndTheGuard) {
+    MainWindowFixture f;
+    CConcordancerDlg& w = f.Start();
+    const auto path = f.dir.Write("added file.txt", "one two\n\nthree\n");
+    f.prompt.files = {path};
+    Command(w, ID_ADD_FILE);
+    ASSERT_EQ(f.prompt.fileRequests.size(), 1u);
+    EXPECT_EQ(f.prompt.fileRequests[0].filters.size(), 4u);
+    EXPECT_EQ(f.prompt.fileRequests[0].defaultPattern, u"*.txt");
+    EXPECT_EQ(RegisteredPaths(w.m_db), Texts{path});
+    EXPECT_EQ(CountRows(w.m_db, u"word"), 3);
+    EXPECT_TRUE(f.prompt.messages.empty());
+
+    // Cancelled chooser: nothing.
+    f.prompt.files = {std::nullopt};
+    Command(w, ID_ADD_FILE);
+    EXPECT_EQ(RegisteredPaths(w.m_db).size(), 1u);
+
+    // No database: the guard, and no chooser.
+    w.m_db.Close();
+    for (int id : {ID_ADD_FILE, ID_DELETE_FILE, ID_DELETE_WORDS_IN_FILE}) Command(w, id);
+    EXPECT_EQ(MessageTexts(f.prompt), Texts(3, u"データベースが開かれていません"));
+    EXPECT_EQ(f.prompt.fileRequests.size(), 2u);
+    // A drop has no guard of its own: each import runs it.
+    f.prompt.messages.clear();
+    f.prompt.answers = {PromptAnswer::Yes};
+    Drop(w, {path});
+    EXPECT_EQ(MessageTexts(f.prompt), (Texts{path + u" をデータベースに追加しますか？",
+                                              u"データベースが開かれていません"}));
+}
+
+std::int64_t g_clock = 0;
+std::int64_t Clock() { return g_clock; }
+
+TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
+    MainWindowFixture f;
+    CConcordancerDlg& w = f.Start();
+    SetRegistrationClockForTesting(&Clock);
+    std::filesystem::create_directories(f.dir.NativeFile("texts"));
+    // Registered out of date order.
+    for (const auto& [name, when] : {std::pair{"texts/b.html", 1'175'385'900}, {"texts/a.txt", 1'141'707'900},
+                                     {"texts/c.txt", 1'200'000'000}}) {
+        g_clock = when;
+        ASSERT_TRUE(w.ImportFile(f.dir.Write(name, "word\n")));
+    }
+    SetRegistrationClockForTesting(nullptr);
+
+    // The menu command runs the dialog modally.
+    bool seen = false;
+    wxTheApp->CallAfter([&] {
+        auto* shown = FindTopLevel<CFileDeleteDlg>();
+        seen = shown != nullptr && shown->IsModal() && shown->List()->GetItemCount() == 3;
+        if (shown != nullptr) Click(shown, wxID_OK);
+    });
+    Command(w, ID_DELETE_FILE);
+    EXPECT_TRUE(seen);
+
+    auto* d = new CFileDeleteDlg(&w, w.m_db, &f.prompt);
+    d->Show();
+    wxListCtrl* list = d->List();
+    auto names = [&] {
+        Texts shown;
+        for (long i = 0; i < list->GetItemCount(); ++i) shown.push_back(FromWx(list->GetItemText(i)));
+        return shown;
+    };
+    EXPECT_EQ(FromWx(d->GetTitle()), u"ファイルの削除");
+    EXPECT_EQ(names(), (Texts{u"a.txt", u"b.html", u"c.txt"}));
+    EXPECT_EQ(FromWx(list->GetItemText(1, 1)), FormatRegistrationDate(1'175'385'900));
+
+    Click(d, ID_FILE_DELETE_BUTTON);  // nothing selected: nothing asked
+    EXPECT_TRUE(f.prompt.messages.empty());
+    list->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    list->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    Click(d, ID_FILE_DELETE_BUTTON);
+    EXPECT_EQ(MessageTexts(f.prompt), Texts{f.dir.File("texts/b.html") + u" を削除してもよろしいですか？"});
+    EXPECT_EQ(list->GetSelectedItemCount(), 2);
+    Click(d, ID_FILE_DELETE_BUTTON);
+    EXPECT_EQ(names(), (Texts{u"a.txt", u"c.txt"}));
+    EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{f.dir.File("texts/a.txt"), f.dir.File("texts/c.txt")}));
+    EXPECT_EQ(CountRows(w.m_db, u"word"), 2);
+
+    // A removal that fails keeps its item, and says why.
+    ASSERT_TRUE(w.m_db.Exec(u"CREATE TRIGGER keep BEFORE DELETE ON original_file "
+                            u"BEGIN SELECT RAISE(ABORT, 'kept by rule'); END"));
+    f.prompt.messages.clear();
+    f.prompt.answers = {PromptAnswer::Yes};
+    Click(d, ID_FILE_DELETE_BUTTON);
+    ASSERT_EQ(f.prompt.messages.size(), 2u);
+    EXPECT_NE(f.prompt.messages[1].text.find(u"kept by rule"), std::u16string::npos);
+    EXPECT_EQ(names().size(), 2u);
+    EXPECT_TRUE(d->IsShown());
+    d->Destroy();
+}
+
+class StopWordCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        w = &f.Start();
+        ASSERT_TRUE(w->ImportFile(f.dir.Write("corpus.txt", "the cat\nthe dog\n")));
+    }
+    void Run(const std::string& list) {
+        f.prompt.messages.clear();
+        f.prompt.files = {f.dir.Write("ignore.txt", list)};
+        Command(*w, ID_DELETE_WORDS_IN_FILE);
+    }
+    MainWindowFixture f;
+    CConcordancerDlg* w = nullptr;
+};
+
+TEST_F(StopWordCommandTest, AskedFromOneHundredThousandLinesOnAndCancelledByItsButton) {
+    Run(std::string(99'998, '\n') + "the\n");  // 99,999 lines
+    ASSERT_EQ(f.prompt.fileRequests.size(), 1u);
+    EXPECT_EQ(f.prompt.fileRequests[0].initialName, u"ignore.txt");
+    EXPECT_EQ(MessageTexts(f.prompt), Texts{u"削除しました"});
+    EXPECT_EQ(CountRows(w->m_db, u"word"), 2);
+
+    const Texts asked = {u"ファイルが１０万行以上あります。読み込みを続けますか？", u"中止しました"};
+    f.prompt.answers = {PromptAnswer::No};
+    Run(std::string(99'999, '\n') + "cat\n");  // 100,000 lines
+    EXPECT_EQ(MessageTexts(f.prompt), asked);
+    EXPECT_EQ(CountRows(w->m_db, u"word"), 2);
+
+    // Yes, but the progress window's cancel button is pressed meanwhile:
+    // the first pump of the deleting pass sees it.
+    f.prompt.onMessage = [](const std::u16string&) {
+        if (auto* progress = FindTopLevel<CConProgressDlg>()) Click(progress, ID_PROGRESS_CANCEL);
+    };
+    f.prompt.answers = {PromptAnswer::Yes};
+    Run(std::string(99'999, '\n') + "cat dog\n");
+    EXPECT_EQ(MessageTexts(f.prompt), asked);
+    EXPECT_EQ(CountRows(w->m_db, u"word"), 2);
+    EXPECT_EQ(w->GetStatusPart(0), u"loading... (line : 0)");
+    EXPECT_EQ(FindTopLevel<CConProgressDlg>(), nullptr);
+    EXPECT_TRUE(w->IsEnabled());
+}
+
+}  // namespace
+}  // namespace zorvia
