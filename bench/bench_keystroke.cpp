@@ -219,6 +219,7 @@ void RunVariant(const std::string& variant, const std::string& path) {
 
     double worstOverhead = 0;
     double worstTwoLetters = 0;
+    double totalApp = 0, totalBare = 0;
     for (const auto& [kind, word] : {std::pair{std::string("frequent"), frequent}, std::pair{std::string("rare"), rare}}) {
         for (std::size_t length = 1; length <= 4 && length <= word.size(); ++length) {
             const std::u16string typed = word.substr(0, length);
@@ -229,10 +230,15 @@ void RunVariant(const std::string& variant, const std::string& path) {
             const double overhead = t.bare > 0 ? (t.app - t.bare) / t.bare * 100.0 : 0.0;
             PrintBench(name + "_overhead_pct", overhead, "%");
             worstOverhead = std::max(worstOverhead, overhead);
+            totalApp += t.app;
+            totalBare += t.bare;
             if (length >= 2) worstTwoLetters = std::max(worstTwoLetters, t.app);
         }
     }
     PrintBench("keystroke_" + variant + "_worst_overhead_pct", worstOverhead, "%");
+    // All the keystrokes above typed one after the other.
+    PrintBench("keystroke_" + variant + "_total_overhead_pct", totalBare > 0 ? (totalApp - totalBare) / totalBare * 100.0 : 0.0,
+               "%");
     PrintBench("keystroke_" + variant + "_worst_2plus_letters_ms", worstTwoLetters, "ms");
     sqlite3_close(bare);
 }

@@ -48,13 +48,14 @@ void AppendEmphasis(std::u16string& out, std::u16string_view occurrence, std::si
 
 }  // namespace
 
-std::u16string MarkPreviewLine(std::u16string_view text, std::u16string_view upperKey, std::size_t typedLength,
-                               int targetIndex) {
+static void AppendMarkedLine(std::u16string& out, std::u16string_view text, std::u16string_view upperKey,
+                      std::size_t typedLength, int targetIndex) {
     const std::size_t k = upperKey.size();
-    if (k == 0) return std::u16string(text);
+    if (k == 0) {
+        out += text;
+        return;
+    }
     const std::u16string upper = FoldToUpper(text);
-    std::u16string out;
-    out.reserve(text.size() + 64);
     int accepted = 0;
     std::size_t copied = 0;  // start of the text not yet copied
     for (std::size_t w = upper.find(upperKey, copied); w != std::u16string::npos; w = upper.find(upperKey, copied)) {
@@ -76,6 +77,13 @@ std::u16string MarkPreviewLine(std::u16string_view text, std::u16string_view upp
         copied = end;
     }
     out += text.substr(copied);
+}
+
+std::u16string MarkPreviewLine(std::u16string_view text, std::u16string_view upperKey, std::size_t typedLength,
+                               int targetIndex) {
+    std::u16string out;
+    out.reserve(text.size() + 64);
+    AppendMarkedLine(out, text, upperKey, typedLength, targetIndex);
     return out;
 }
 
@@ -102,11 +110,19 @@ PreviewPage BuildPreviewPage(CCorpusDatabase& db, const ConcordanceHit& hit, std
     if (rows > 0 && !searchWord.empty()) {
         first += u"<div class=\"result\">\n";
         const std::u16string key = FoldToUpper(searchWord);
+        // One buffer for the whole block: the lines and their marks are
+        // appended in place rather than built as temporaries.
+        std::size_t expected = first.size();
+        for (int r = 0; r < rows; ++r) expected += db.GetCell(r, 1).size() + 48;
+        first.reserve(expected + expected / 4);
         for (int r = 0; r < rows; ++r) {
             const int rowLid = db.GetCellInt(r, 0);
             const int target = rowLid == hit.lid ? hit.i_foundat : -1;
-            first += u"  <div class=\"result\" id=\"line" + FormatInt(rowLid) + u"\">" +
-                     MarkPreviewLine(db.GetCell(r, 1), key, typedWord.size(), target) + u"</div>\n";
+            first += u"  <div class=\"result\" id=\"line";
+            first += FormatInt(rowLid);
+            first += u"\">";
+            AppendMarkedLine(first, db.GetCell(r, 1), key, typedWord.size(), target);
+            first += u"</div>\n";
         }
         first += u"</div>\n";
     }
