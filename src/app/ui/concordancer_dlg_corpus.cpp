@@ -5,6 +5,7 @@
 
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
+#include "app/ui/status_part_text.h"
 #include "corpus/database_files.h"
 #include "corpus/file_import.h"
 #include "corpus/stopword_removal.h"
@@ -15,20 +16,6 @@
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
-
-namespace {
-
-// The message part of the status bar, as the long operations write it.
-class CStatusPartText : public IStatusText {
-public:
-    explicit CStatusPartText(CConcordancerDlg& window) : m_window(window) {}
-    void SetStatusText(const std::u16string& text) override { m_window.SetStatusPart(0, text); }
-
-private:
-    CConcordancerDlg& m_window;
-};
-
-}  // namespace
 
 void CConcordancerDlg::BindCorpusCommands() {
     Bind(wxEVT_MENU, &CConcordancerDlg::OnAddFile, this, ID_ADD_FILE);

@@ -5,6 +5,7 @@
 #include "app/con_settings.h"
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
+#include "app/ui/status_part_text.h"
 #include "corpus/database_files.h"
 #include "corpus/defrag.h"
 #include "html/report_pages.h"
@@ -14,20 +15,6 @@
 #include "platform/trace.h"
 
 namespace zorvia {
-
-namespace {
-
-// The status bar's message part for the version page's progress texts.
-class StatusPartZero : public IStatusText {
-public:
-    explicit StatusPartZero(CConcordancerDlg& window) : m_window(window) {}
-    void SetStatusText(const std::u16string& text) override { m_window.SetStatusPart(0, text); }
-
-private:
-    CConcordancerDlg& m_window;
-};
-
-}  // namespace
 
 void CConcordancerDlg::BindReportCommands() {
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnRegisteredFileList(); }, ID_REGISTERED_FILE_LIST);
@@ -42,7 +29,7 @@ void CConcordancerDlg::ShowPage(const std::u16string& page) {
 }
 
 void CConcordancerDlg::MyVersionPage(bool quick) {
-    StatusPartZero status(*this);
+    CStatusPartText status(*this);
     ShowPage(BuildVersionPage(m_db, quick, m_pageHead, &status));
     ShowReadyText();
 }
