@@ -82,7 +82,8 @@ std::string EnsureCorpusDatabase(const BenchArgs& args) {
 }
 
 std::string EnsureIndexedCopy(const std::string& path) {
-    const std::string indexed = path.substr(0, path.size() - 16) + "-indexed.zorviacorpusdb";
+    const std::string suffix = ".zorviacorpusdb";
+    const std::string indexed = path.substr(0, path.size() - suffix.size()) + "-indexed" + suffix;
     const std::string done = indexed + ".complete";
     if (std::filesystem::exists(done)) return indexed;
     std::filesystem::copy_file(path, indexed, std::filesystem::copy_options::overwrite_existing);
