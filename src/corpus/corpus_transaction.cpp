@@ -51,4 +51,16 @@ void AppendEscaped(std::u16string& out, std::u16string_view text) {
     }
 }
 
+void AbandonOperation(Abandon why, CCorpusDatabase& db, TextLineReader& reader, IProgressSink& progress,
+                      IUserPrompt& prompt, const std::u16string& message) {
+    if (why == Abandon::Cancelled) {
+        progress.SetText(u"ABORTING...");
+        progress.Pump();
+    }
+    reader.Close();
+    Rollback(db);
+    prompt.Message(message, PromptButtons::Ok, why == Abandon::Cancelled ? PromptIcon::None : PromptIcon::Error);
+    progress.End();
+}
+
 }  // namespace zorvia

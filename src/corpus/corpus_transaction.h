@@ -9,6 +9,9 @@
 #include <string_view>
 
 #include "corpus/corpus_database.h"
+#include "corpus/progress.h"
+#include "corpus/text_line_reader.h"
+#include "platform/prompt.h"
 
 namespace zorvia {
 
@@ -32,6 +35,13 @@ std::u16string FailureMessage(std::u16string_view what, const std::u16string& er
 // at the line limit, which gives no count) measures against `limit`
 // instead: the reading stops there, so the bar still ends full.
 int ProgressPermille(std::int64_t index, std::int64_t total, std::int64_t limit);
+
+// Ends a long operation that will not commit: closes its file, rolls the
+// transaction back, tells the user and takes the progress window down. A
+// cancel first shows "ABORTING..." and pumps once.
+enum class Abandon { Cancelled, Failed };
+void AbandonOperation(Abandon why, CCorpusDatabase& db, TextLineReader& reader, IProgressSink& progress,
+                      IUserPrompt& prompt, const std::u16string& message);
 
 // Appends `value` in decimal (printf's "%d").
 void AppendDecimal(std::u16string& out, std::int64_t value);

@@ -206,12 +206,7 @@ bool Importer::InsertLine(int index, std::u16string_view text) {
 }
 
 ImportOutcome Importer::Cancel() {
-    m_progress.SetText(u"ABORTING...");
-    m_progress.Pump();
-    m_reader.Close();
-    Rollback(m_db);
-    m_prompt.Message(kCancelledMessage, PromptButtons::Ok);
-    m_progress.End();
+    AbandonOperation(Abandon::Cancelled, m_db, m_reader, m_progress, m_prompt, kCancelledMessage);
     m_outcome.result = ImportResult::Cancelled;
     return m_outcome;
 }
@@ -219,10 +214,7 @@ ImportOutcome Importer::Cancel() {
 ImportOutcome Importer::Fail(const char16_t* what) {
     // Keep the message of the failed statement: the rollback may replace it.
     m_outcome.errorText = m_db.GetErrorText();
-    m_reader.Close();
-    Rollback(m_db);
-    m_prompt.Message(FailureMessage(what, m_outcome.errorText), PromptButtons::Ok, PromptIcon::Error);
-    m_progress.End();
+    AbandonOperation(Abandon::Failed, m_db, m_reader, m_progress, m_prompt, FailureMessage(what, m_outcome.errorText));
     m_outcome.result = ImportResult::Failed;
     return m_outcome;
 }

@@ -134,22 +134,14 @@ bool StopWordRun::DeleteListedWords(std::int64_t lineCount) {
 }
 
 StopWordOutcome StopWordRun::Abort() {
-    m_progress.SetText(u"ABORTING...");
-    m_progress.Pump();
-    m_reader.Close();
-    Rollback(m_db);
-    m_prompt.Message(kCancelledMessage, PromptButtons::Ok);
-    m_progress.End();
+    AbandonOperation(Abandon::Cancelled, m_db, m_reader, m_progress, m_prompt, kCancelledMessage);
     m_outcome.result = StopWordResult::Cancelled;
     return m_outcome;
 }
 
 StopWordOutcome StopWordRun::Fail(const char16_t* what) {
     m_outcome.errorText = m_db.GetErrorText();
-    m_reader.Close();
-    Rollback(m_db);
-    m_prompt.Message(FailureMessage(what, m_outcome.errorText), PromptButtons::Ok, PromptIcon::Error);
-    m_progress.End();
+    AbandonOperation(Abandon::Failed, m_db, m_reader, m_progress, m_prompt, FailureMessage(what, m_outcome.errorText));
     m_outcome.result = StopWordResult::Failed;
     return m_outcome;
 }
