@@ -212,7 +212,15 @@ void CConcordancerDlg::OnCharHook(wxKeyEvent& event) {
     event.Skip();
 }
 
-void CConcordancerDlg::OnClose(wxCloseEvent&) {
+void CConcordancerDlg::OnClose(wxCloseEvent& event) {
+    // While a long operation or a modal dialog runs, this window is
+    // disabled and the operation is still on the stack: closing now would
+    // pull the window (and the database) from under it. The operation's own
+    // window offers the cancel.
+    if (!IsEnabled() && event.CanVeto()) {
+        event.Veto();
+        return;
+    }
     // A window left partly off the screen to the left or the top is stored
     // at 0 so that it reopens fully visible on that side.
     const wxRect outer = GetRect();
