@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "app/ui/concordancer_dlg.h"
 #include "corpus/ui/progress_dlg.h"
@@ -20,6 +25,34 @@ TEST(Shutdown, TheCloseBoxWaitsWhileALongOperationRuns) {
     }
     f.Close();
     EXPECT_FALSE(test::ReadFileBytes(f.ProgramFile("option.ini")).empty());
+}
+
+TEST(Shutdown, TheApplicationSavesItsSettingsWhenTerminated) {
+    // The real program, copied into a directory of its own (its settings and
+    // corpus live beside it).
+    test::TempDir dir;
+    const std::string exe = dir.NativeFile("zorvia");
+    std::filesystem::copy_file(ZORVIA_APP, exe);
+    std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    const bool started = test::WaitUntil([&] { return std::filesystem::exists(dir.NativeFile("x.zorviacorpusdb")); }, 20000);
+    test::WaitUntil([] { return false; }, 1500);  // let the window come up
+    kill(pid, SIGTERM);
+    int status = 0;
+    const bool ended = test::WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 20000);
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    EXPECT_TRUE(started);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_NE(test::ReadFileBytes(dir.NativeFile("option.ini")).find("window-width=640"), std::string::npos);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <wx/cmdline.h>
 
+#include <csignal>
+
 #include "app/ui/concordancer_dlg.h"
 #include "platform/trace.h"
 
@@ -14,6 +16,14 @@ bool CConcordancerApp::OnInit() {
     auto* window = new CConcordancerDlg(m_settings);
     SetTopWindow(window);
     window->Show();
+#if defined(__UNIX__)
+    // A session that ends or a "kill" asks the window to close as its close
+    // box does, so that the settings are written. wx calls this from the
+    // event loop, not from inside the signal.
+    SetSignalHandler(SIGTERM, [](int) {
+        if (wxWindow* top = wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr) top->Close();
+    });
+#endif
     return true;
 }
 

@@ -1,5 +1,6 @@
 #include "app/ui/concordancer_dlg.h"
 
+#include <wx/app.h>
 #include <wx/button.h>
 #include <wx/display.h>
 #include <wx/listctrl.h>
@@ -235,6 +236,10 @@ void CConcordancerDlg::OnClose(wxCloseEvent& event) {
     m_settings.SaveAll();
     StopDdeService();
     Destroy();
+    // The window is deleted, and the program ends, when the program is next
+    // idle; make sure that comes even when no other event would bring it
+    // (a close asked for by a signal).
+    wxWakeUpIdle();
 }
 
 // --- layout and splitters -----------------------------------------------------
