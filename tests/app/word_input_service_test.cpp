@@ -1,11 +1,9 @@
 #include "app/ui/word_input_service.h"
 
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,26 +19,15 @@
 
 #include "support/test_support.h"
 
-extern char** environ;
-
 namespace zorvia {
 namespace {
 
-// Keeps the event loop running until `done` holds; false after ten seconds.
-template <typename Predicate>
-bool PumpUntil(Predicate done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        wxEventLoopBase::GetActive()->DispatchTimeout(10);
-    }
-    return true;
-}
+void DispatchOnce() { wxEventLoopBase::GetActive()->DispatchTimeout(10); }
 
 // Lets a word on its way to the target arrive.
 void PumpBriefly() {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
-    PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
+    while (std::chrono::steady_clock::now() < until) DispatchOnce();
 }
 
 // A poke as zorvia-poke sends it: the poke, then the advise start that
@@ -67,30 +54,15 @@ protected:
 
     std::string SocketPath() const { return dir.NativeFile("Zorvia Concordancer"); }
 
-    // Runs the real client as a child while this process serves; returns
-    // its exit status and keeps its message.
+    // Runs the real client while this process serves; its exit status, and
+    // its message in `message`.
     int Poke(std::vector<std::string> args) {
         args.insert(args.begin(), ZORVIA_POKE_TOOL);
-        std::vector<char*> argv;
-        for (auto& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        const std::string errors = dir.NativeFile("stderr");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        pid_t pid = 0;
-        const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) return -1;
-        int status = 0;
-        if (!PumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        message = test::ReadFileBytes(errors);
+        const test::ProgramRun run =
+            test::RunProgram(args, DispatchOnce);
+        message = run.err;
         PumpBriefly();
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run.status;
     }
 
     // A client inside the test, for what zorvia-poke does not send.

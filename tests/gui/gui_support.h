@@ -22,11 +22,9 @@ namespace zorvia::test {
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Processes what is pending now.
 void Pump();
-
-// Runs a program to its end while this process keeps handling events (so
-// that a window under test can answer it); its exit status, -1 when it did
-// not end normally. Its standard error goes to `errors`.
-int RunProgram(std::vector<std::string> args, std::string* errors = nullptr, int timeoutMs = 30000);
+// Pump, then a few milliseconds' rest: what a wait repeats, e.g. while a
+// program started by RunProgram talks to a window under test.
+void PumpAndRest();
 
 // Runs a script in the view and returns its result as text.
 std::string RunScript(wxWebView* view, const std::string& script);

@@ -2,6 +2,8 @@
 // on cue, a collector of diagnostic lines.
 #pragma once
 
+#include <sys/types.h>
+
 #include <deque>
 #include <functional>
 #include <optional>
@@ -38,6 +40,22 @@ private:
 };
 
 std::string ReadFileBytes(const std::string& path);
+
+// A finished program: its exit status (128 + the signal that ended it, -1
+// when it could not start or ran out of time) and what it wrote.
+struct ProgramRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// Starts `args` (the program's path first) in `cwd` (or the current
+// directory) with its output going to files in `scratch`.
+pid_t StartProgram(const TempDir& scratch, std::vector<std::string> args, const std::string& cwd = "");
+// Waits for it, calling `pump` meanwhile so that this process can answer it.
+ProgramRun FinishProgram(const TempDir& scratch, pid_t pid, const std::function<void()>& pump = nullptr,
+                         int timeoutMs = 60000);
+ProgramRun RunProgram(std::vector<std::string> args, const std::function<void()>& pump = nullptr,
+                      const std::string& cwd = "");
 
 // A prompt whose answers the test queues; it records what was asked.
 class FakePrompt : public IUserPrompt {
