@@ -19,20 +19,5 @@ TEST(OptionValues, ScanLikePercentD) {
     EXPECT_EQ(ScanOptionInteger(u"-99999999999"), -2147483647 - 1);
 }
 
-TEST(OptionValues, RangeChecksGiveTheirMessages) {
-    int value = 0;
-    EXPECT_EQ(ValidateOptionField(u"0", kConcordanceCountRange, &value),
-              u"Please enter an integer between 1 and 9999.");
-    EXPECT_EQ(ValidateOptionField(u"100001", kBodyLineRange, &value),
-              u"Please enter an integer between 1 and 100000.");
-    EXPECT_EQ(ValidateOptionField(u"", kWordListCountRange, &value), u"Please enter an integer.");
-    EXPECT_EQ(ValidateOptionField(u"4294967297", kWordListCountRange, &value),
-              u"Please enter an integer between 1 and 1000.");
-    EXPECT_EQ(ValidateOptionField(u"100000", kBodyLineRange, &value), std::nullopt);
-    EXPECT_EQ(value, 100000);
-    EXPECT_EQ(ValidateOptionField(u"25abc", kWordListCountRange, &value), std::nullopt);
-    EXPECT_EQ(value, 25);
-}
-
 }  // namespace
 }  // namespace zorvia

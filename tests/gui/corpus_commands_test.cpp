@@ -15,20 +15,18 @@
 #include "corpus/ui/file_delete_dlg.h"
 #include "corpus/ui/progress_dlg.h"
 #include "gui/gui_support.h"
+#include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
+#include "support/corpus_builder.h"
 
 namespace zorvia {
 namespace {
 
+using test::Click;
+using test::Command;
+using test::FindTopLevel;
 using test::MainWindowFixture;
-
 using Texts = std::vector<std::u16string>;
-
-Texts MessageTexts(const test::FakePrompt& prompt) {
-    Texts texts;
-    for (const auto& m : prompt.messages) texts.push_back(m.text);
-    return texts;
-}
 
 Texts RegisteredPaths(CCorpusDatabase& db) {
     Texts paths;
@@ -37,10 +35,7 @@ Texts RegisteredPaths(CCorpusDatabase& db) {
     return paths;
 }
 
-int CountRows(CCorpusDatabase& db, const char16_t* table) {
-    EXPECT_TRUE(db.Exec(std::u16string(u"SELECT count(*) FROM ") + table));
-    return db.GetCellInt(0, 0);
-}
+int CountWords(CCorpusDatabase& db) { return test::QueryInt(db, u"SELECT count(*) FROM word"); }
 
 wxDropFilesEvent* DropEvent(const Texts& paths) {
     auto* files = new wxString[paths.size()];
@@ -53,27 +48,6 @@ void Drop(CConcordancerDlg& w, const Texts& paths) {
     w.ProcessWindowEvent(*event);
 }
 
-void Command(CConcordancerDlg& w, int id) {
-    wxCommandEvent event(wxEVT_MENU, id);
-    w.ProcessWindowEvent(event);
-}
-
-template <typename T>
-T* FindTopLevel() {
-    for (wxWindow* window : wxTopLevelWindows) {
-        if (auto* found = dynamic_cast<T*>(window)) return found;
-    }
-    return nullptr;
-}
-
-void Click(wxWindow* parent, int id) {
-    wxWindow* button = parent->FindWindow(id);
-    ASSERT_NE(button, nullptr);
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
-}
-
 TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
     MainWindowFixture f;
     CConcordancerDlg& w = f.Start();
@@ -84,7 +58,7 @@ TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
     f.prompt.answers = {PromptAnswer::Yes};
     f.prompt.shiftDown = true;
     Drop(w, three);
-    EXPECT_EQ(MessageTexts(f.prompt), Texts{three[0] + u" をデータベースに追加しますか？"});
+    EXPECT_EQ(f.prompt.Texts(), Texts{three[0] + u" をデータベースに追加しますか？"});
     EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::YesNoCancel);
     EXPECT_EQ(RegisteredPaths(w.m_db), three);
     // The progress window is gone and the main window usable again.
@@ -97,7 +71,7 @@ TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
     f.prompt.shiftDown = false;
     f.prompt.answers = {PromptAnswer::Yes, PromptAnswer::Cancel};
     Drop(w, three);
-    EXPECT_EQ(MessageTexts(f.prompt), (Texts{three[0] + u" をデータベースに追加しますか？",
+    EXPECT_EQ(f.prompt.Texts(), (Texts{three[0] + u" をデータベースに追加しますか？",
                                               three[1] + u" をデータベースに追加しますか？"}));
     EXPECT_EQ(RegisteredPaths(w.m_db).size(), 4u);
     EXPECT_EQ(RegisteredPaths(w.m_db).back(), three[0]);
@@ -107,7 +81,7 @@ TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
     f.prompt.answers = {PromptAnswer::Yes};
     const auto doc = f.dir.Write("notes.doc", "x\n");
     Drop(w, {doc});
-    EXPECT_EQ(MessageTexts(f.prompt),
+    EXPECT_EQ(f.prompt.Texts(),
               (Texts{doc + u" をデータベースに追加しますか？", u"ファイル形式が不明です。追加できません。"}));
     EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::YesNo);
     EXPECT_EQ(RegisteredPaths(w.m_db).size(), 4u);
@@ -124,39 +98,35 @@ TEST(CorpusCommands, NoCommandRunsInsideAnImportsTransaction) {
     test::Pump();
     EXPECT_TRUE(f.prompt.messages.empty());
     EXPECT_EQ(RegisteredPaths(w.m_db), Texts{f.dir.File("big.txt")});
-    EXPECT_EQ(CountRows(w.m_db, u"word"), 2);
+    EXPECT_EQ(CountWords(w.m_db), 2);
     EXPECT_TRUE(w.IsEnabled());
 }
 
-TEST(CorpusCommands, AddFileGoesThroughTheChooserAndTheGuard) {
+TEST(CorpusCommands, AddFileGoesThroughTheChooserAndEveryCommandThroughTheGuard) {
     MainWindowFixture f;
     CConcordancerDlg& w = f.Start();
     const auto path = f.dir.Write("added file.txt", "one two\n\nthree\n");
-    f.prompt.files = {path};
+    f.prompt.files = {path, std::nullopt};
     Command(w, ID_ADD_FILE);
-    ASSERT_EQ(f.prompt.fileRequests.size(), 1u);
-    EXPECT_EQ(f.prompt.fileRequests[0].filters.size(), 4u);
-    EXPECT_EQ(f.prompt.fileRequests[0].defaultPattern, u"*.txt");
+    Command(w, ID_ADD_FILE);  // cancelled: nothing
+    EXPECT_EQ(f.prompt.fileRequests.at(0).defaultPattern, u"*.txt");
     EXPECT_EQ(RegisteredPaths(w.m_db), Texts{path});
-    EXPECT_EQ(CountRows(w.m_db, u"word"), 3);
+    EXPECT_EQ(CountWords(w.m_db), 3);
     EXPECT_TRUE(f.prompt.messages.empty());
 
-    // Cancelled chooser: nothing.
-    f.prompt.files = {std::nullopt};
-    Command(w, ID_ADD_FILE);
-    EXPECT_EQ(RegisteredPaths(w.m_db).size(), 1u);
-
-    // No database: the guard, and no chooser.
+    // No database: the guard, and no chooser; the version page needs none.
     w.m_db.Close();
-    for (int id : {ID_ADD_FILE, ID_DELETE_FILE, ID_DELETE_WORDS_IN_FILE}) Command(w, id);
-    EXPECT_EQ(MessageTexts(f.prompt), Texts(3, u"データベースが開かれていません"));
+    const int guarded[] = {ID_ADD_FILE, ID_DELETE_FILE, ID_DELETE_WORDS_IN_FILE, ID_REGISTERED_FILE_LIST, ID_DEFRAG};
+    for (int id : guarded) Command(w, id);
+    EXPECT_EQ(f.prompt.Texts(), Texts(std::size(guarded), u"データベースが開かれていません"));
     EXPECT_EQ(f.prompt.fileRequests.size(), 2u);
+    Command(w, ID_VERSION);
+    EXPECT_NE(w.m_body->PageText().find(u" registered files :          0"), std::u16string::npos);
     // A drop has no guard of its own: each import runs it.
     f.prompt.messages.clear();
     f.prompt.answers = {PromptAnswer::Yes};
     Drop(w, {path});
-    EXPECT_EQ(MessageTexts(f.prompt), (Texts{path + u" をデータベースに追加しますか？",
-                                              u"データベースが開かれていません"}));
+    EXPECT_EQ(f.prompt.Texts(), (Texts{path + u" をデータベースに追加しますか？", u"データベースが開かれていません"}));
 }
 
 std::int64_t g_clock = 0;
@@ -203,12 +173,12 @@ TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     list->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
     Click(d, ID_FILE_DELETE_BUTTON);
-    EXPECT_EQ(MessageTexts(f.prompt), Texts{f.dir.File("texts/b.html") + u" を削除してもよろしいですか？"});
+    EXPECT_EQ(f.prompt.Texts(), Texts{f.dir.File("texts/b.html") + u" を削除してもよろしいですか？"});
     EXPECT_EQ(list->GetSelectedItemCount(), 2);
     Click(d, ID_FILE_DELETE_BUTTON);
     EXPECT_EQ(names(), (Texts{u"a.txt", u"c.txt"}));
     EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{f.dir.File("texts/a.txt"), f.dir.File("texts/c.txt")}));
-    EXPECT_EQ(CountRows(w.m_db, u"word"), 2);
+    EXPECT_EQ(CountWords(w.m_db), 2);
 
     // A removal that fails keeps its item, and says why.
     ASSERT_TRUE(w.m_db.Exec(u"CREATE TRIGGER keep BEFORE DELETE ON original_file "
@@ -223,33 +193,26 @@ TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     d->Destroy();
 }
 
-class StopWordCommandTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        w = &f.Start();
-        ASSERT_TRUE(w->ImportFile(f.dir.Write("corpus.txt", "the cat\nthe dog\n")));
-    }
-    void Run(const std::string& list) {
+TEST(StopWordCommand, AskedFromOneHundredThousandLinesOnAndCancelledByItsButton) {
+    MainWindowFixture f;
+    CConcordancerDlg& w = f.Start();
+    ASSERT_TRUE(w.ImportFile(f.dir.Write("corpus.txt", "the cat\nthe dog\n")));
+    const auto Run = [&](const std::string& list) {
         f.prompt.messages.clear();
         f.prompt.files = {f.dir.Write("ignore.txt", list)};
-        Command(*w, ID_DELETE_WORDS_IN_FILE);
-    }
-    MainWindowFixture f;
-    CConcordancerDlg* w = nullptr;
-};
-
-TEST_F(StopWordCommandTest, AskedFromOneHundredThousandLinesOnAndCancelledByItsButton) {
+        Command(w, ID_DELETE_WORDS_IN_FILE);
+    };
     Run(std::string(99'998, '\n') + "the\n");  // 99,999 lines
     ASSERT_EQ(f.prompt.fileRequests.size(), 1u);
     EXPECT_EQ(f.prompt.fileRequests[0].initialName, u"ignore.txt");
-    EXPECT_EQ(MessageTexts(f.prompt), Texts{u"削除しました"});
-    EXPECT_EQ(CountRows(w->m_db, u"word"), 2);
+    EXPECT_EQ(f.prompt.Texts(), Texts{u"削除しました"});
+    EXPECT_EQ(CountWords(w.m_db), 2);
 
     const Texts asked = {u"ファイルが１０万行以上あります。読み込みを続けますか？", u"中止しました"};
     f.prompt.answers = {PromptAnswer::No};
     Run(std::string(99'999, '\n') + "cat\n");  // 100,000 lines
-    EXPECT_EQ(MessageTexts(f.prompt), asked);
-    EXPECT_EQ(CountRows(w->m_db, u"word"), 2);
+    EXPECT_EQ(f.prompt.Texts(), asked);
+    EXPECT_EQ(CountWords(w.m_db), 2);
 
     // Yes, but the progress window's cancel button is pressed meanwhile:
     // the first pump of the deleting pass sees it.
@@ -258,11 +221,11 @@ TEST_F(StopWordCommandTest, AskedFromOneHundredThousandLinesOnAndCancelledByItsB
     };
     f.prompt.answers = {PromptAnswer::Yes};
     Run(std::string(99'999, '\n') + "cat dog\n");
-    EXPECT_EQ(MessageTexts(f.prompt), asked);
-    EXPECT_EQ(CountRows(w->m_db, u"word"), 2);
-    EXPECT_EQ(w->GetStatusPart(0), u"loading... (line : 0)");
+    EXPECT_EQ(f.prompt.Texts(), asked);
+    EXPECT_EQ(CountWords(w.m_db), 2);
+    EXPECT_EQ(w.GetStatusPart(0), u"loading... (line : 0)");
     EXPECT_EQ(FindTopLevel<CConProgressDlg>(), nullptr);
-    EXPECT_TRUE(w->IsEnabled());
+    EXPECT_TRUE(w.IsEnabled());
 }
 
 }  // namespace

@@ -1,20 +1,26 @@
+// The progress window, the options dialog and the body pane on their own.
 #include <gtest/gtest.h>
-#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/frame.h>
 #include <wx/textctrl.h>
+#include <wx/webview.h>
+
+#include <cstdlib>
 
 #include "app/con_settings.h"
 #include "app/ui/app_ids.h"
 #include "app/ui/option_dlg.h"
 #include "corpus/ui/progress_dlg.h"
 #include "gui/gui_support.h"
+#include "html/page_frame.h"
+#include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
 namespace {
 
-using test::FakePrompt;
+using test::RunScript;
+using test::WaitUntil;
 
 TEST(ProgressDialog, PumpReportsTheCancelAndTheMainWindowIsDisabledMeanwhile) {
     auto* main = new wxFrame(nullptr, wxID_ANY, wxS("main"));
@@ -26,20 +32,13 @@ TEST(ProgressDialog, PumpReportsTheCancelAndTheMainWindowIsDisabledMeanwhile) {
         progress.SetText(u"loading... (line : 2)");
         progress.SetPosition(1000);
         EXPECT_EQ(progress.Position(), 1000);
-        progress.SetPosition(0);
-        EXPECT_EQ(progress.Position(), 0);
         EXPECT_EQ(progress.Text(), u"loading... (line : 2)");
         EXPECT_TRUE(progress.Pump());  // nothing pending: returns at once, go on
 
         // The cancel button, pressed twice, sets the same flag.
-        wxWindow* cancel = progress.FindWindow(ID_PROGRESS_CANCEL);
-        ASSERT_NE(cancel, nullptr);
-        EXPECT_EQ(FromWx(cancel->GetLabel()), u"中止(&C)");
-        for (int i = 0; i < 2; ++i) {
-            wxCommandEvent click(wxEVT_BUTTON, ID_PROGRESS_CANCEL);
-            click.SetEventObject(cancel);
-            cancel->GetEventHandler()->ProcessEvent(click);
-        }
+        EXPECT_EQ(FromWx(progress.FindWindow(ID_PROGRESS_CANCEL)->GetLabel()), u"中止(&C)");
+        test::Click(&progress, ID_PROGRESS_CANCEL);
+        test::Click(&progress, ID_PROGRESS_CANCEL);
         EXPECT_FALSE(progress.Pump());
         EXPECT_FALSE(progress.Pump());
         progress.End();
@@ -59,56 +58,105 @@ TEST(ProgressDialog, PumpReportsTheCancelAndTheMainWindowIsDisabledMeanwhile) {
     test::Pump();
 }
 
-class OptionDialogTest : public ::testing::Test {
-protected:
-    void SetUp() override { dialog = new CConOptionDlg(nullptr, settings, prompt); dialog->Show(); }
-    void TearDown() override {
-        dialog->Destroy();
-        test::Pump();
-    }
+TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     CConSettings settings;
-    FakePrompt prompt;
-    CConOptionDlg* dialog = nullptr;
-};
-
-TEST_F(OptionDialogTest, ShowsTheCurrentValues) {
+    test::FakePrompt prompt;
+    auto* dialog = new CConOptionDlg(nullptr, settings, prompt);
+    dialog->Show();
     EXPECT_EQ(dialog->BodyLineField()->GetValue(), wxS("100"));
     EXPECT_EQ(dialog->ConcordanceCountField()->GetValue(), wxS("50"));
     EXPECT_EQ(dialog->WordListCountField()->GetValue(), wxS("20"));
     EXPECT_TRUE(dialog->IncrementalCheck()->GetValue());
-}
 
-TEST_F(OptionDialogTest, FirstBadFieldIsReportedAndKeepsTheFocus) {
     dialog->ConcordanceCountField()->SetValue(wxS("0"));
     dialog->WordListCountField()->SetValue(wxString());
     EXPECT_FALSE(dialog->OnBnClickedOk());
-    ASSERT_EQ(prompt.messages.size(), 1u);
-    EXPECT_EQ(prompt.messages[0].text, u"Please enter an integer between 1 and 9999.");
+    EXPECT_EQ(prompt.Texts(), std::vector<std::u16string>{u"Please enter an integer between 1 and 9999."});
     test::Pump();
     EXPECT_EQ(wxWindow::FindFocus(), dialog->ConcordanceCountField());
     EXPECT_EQ(settings.concordanceLineCount.value, 50);
-
     dialog->ConcordanceCountField()->SetValue(wxS("9999"));
     EXPECT_FALSE(dialog->OnBnClickedOk());
     EXPECT_EQ(prompt.messages.back().text, u"Please enter an integer.");
-
+    // Beyond 32 bits the number saturates rather than wrapping into range.
+    dialog->WordListCountField()->SetValue(wxS("4294967297"));
+    EXPECT_FALSE(dialog->OnBnClickedOk());
+    EXPECT_EQ(prompt.messages.back().text, u"Please enter an integer between 1 and 1000.");
+    dialog->WordListCountField()->SetValue(wxS("25abc"));
     dialog->BodyLineField()->SetValue(wxS("100001"));
     EXPECT_FALSE(dialog->OnBnClickedOk());
     EXPECT_EQ(prompt.messages.back().text, u"Please enter an integer between 1 and 100000.");
     EXPECT_EQ(settings.bodyLine.value, 100);
-}
 
-TEST_F(OptionDialogTest, OkStoresTheValuesInMemory) {
+    prompt.messages.clear();
     dialog->BodyLineField()->SetValue(wxS("100000"));
-    dialog->ConcordanceCountField()->SetValue(wxS("3"));
-    dialog->WordListCountField()->SetValue(wxS("25abc"));
     dialog->IncrementalCheck()->SetValue(false);
     EXPECT_TRUE(dialog->OnBnClickedOk());
     EXPECT_TRUE(prompt.messages.empty());
     EXPECT_EQ(settings.bodyLine.value, 100000);
-    EXPECT_EQ(settings.concordanceLineCount.value, 3);
+    EXPECT_EQ(settings.concordanceLineCount.value, 9999);
     EXPECT_EQ(settings.wordlistSearchCount.value, 25);
     EXPECT_FALSE(settings.useIncrementalSearch.value);
+    dialog->Destroy();
+    test::Pump();
+}
+
+class BodyBrowserTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        frame = new wxFrame(nullptr, wxID_ANY, wxS("body"), wxPoint(0, 0), wxSize(500, 400));
+        body = new CBodyBrowser(frame, 1224);
+        frame->Show();
+        ASSERT_TRUE(body->HasView());
+        ASSERT_TRUE(WaitUntil([&] { return frame->IsShownOnScreen(); }));
+    }
+    void TearDown() override {
+        frame->Destroy();
+        test::Pump();
+    }
+    void ShowAndWait(const std::u16string& first, const std::u16string& second = {}) {
+        body->ClearPage();
+        body->WritePage(first);
+        if (!second.empty()) body->WritePage(second);
+        ASSERT_TRUE(WaitUntil([&] { return body->IsPageLoaded(); }));
+    }
+    std::string Script(const std::string& script) { return RunScript(body->View(), script); }
+    double Number(const std::string& script) { return std::atof(Script(script).c_str()); }
+
+    wxFrame* frame = nullptr;
+    CBodyBrowser* body = nullptr;
+};
+
+TEST_F(BodyBrowserTest, TwoWritesAfterOneClearShowOnePageAndItsScriptsNeverRun) {
+    ShowAndWait(BuildPageHead(u"/nowhere/") + u"<p id='a'>first</p>", u"<p id='b'>second</p>" + std::u16string(kPageTail));
+    EXPECT_EQ(Script("document.body.innerText.replace(/\\s+/g,' ').trim()"), "first second");
+    // A new clear starts a new page; scripts in it do not run.
+    ShowAndWait(u"<html><body><script>document.title='ran';</script>"
+                u"<img src='nope.png' onerror=\"document.title='ran-attr'\">"
+                u"<b>markup</b> is rendered</body></html>");
+    WaitUntil([] { return false; }, 300);  // the chance for an error handler to run
+    EXPECT_EQ(Script("document.title"), "");
+    EXPECT_EQ(Script("document.body.innerText.trim()"), "markup is rendered");
+}
+
+TEST_F(BodyBrowserTest, TargetSitsInTheMiddleAfterLoadAndAfterResize) {
+    std::u16string page = u"<html><body>";
+    for (int i = 0; i < 300; ++i) {
+        page += (i == 200) ? u"<div><span id=\"theTarget\"><em>key</em></span></div>\n" : u"<div>line</div>\n";
+    }
+    ShowAndWait(page + u"</body></html>");
+    auto centred = [&] {
+        return WaitUntil([&] {
+            const double top = Number("document.getElementById('theTarget').offsetTop");
+            const double h = Number("document.body.clientHeight");
+            return top > 0 && std::abs(Number("window.scrollY") - (top - h / 2)) <= 1.0;
+        }, 5000);
+    };
+    EXPECT_TRUE(centred());
+    const double before = Number("window.scrollY");
+    frame->SetSize(500, 250);
+    EXPECT_TRUE(WaitUntil([&] { return Number("window.scrollY") != before; }, 5000));
+    EXPECT_TRUE(centred());
 }
 
 }  // namespace

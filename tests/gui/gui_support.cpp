@@ -1,5 +1,7 @@
 #include "gui/gui_support.h"
 
+#include <gtest/gtest.h>
+
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/utils.h>
@@ -9,6 +11,7 @@
 #include "corpus/ui/progress_dlg.h"
 #include "platform/program_dir.h"
 #include "platform/text_convert.h"
+#include "support/corpus_builder.h"
 
 namespace zorvia::test {
 
@@ -37,6 +40,29 @@ std::string RunScript(wxWebView* view, const std::string& script) {
     return std::string(output.utf8_str());
 }
 
+void Command(wxWindow& window, int id) {
+    wxCommandEvent event(wxEVT_MENU, id);
+    window.ProcessWindowEvent(event);
+}
+
+void Key(wxWindow& window, int keyCode, bool control) {
+    wxKeyEvent event(wxEVT_CHAR_HOOK);
+    event.m_keyCode = keyCode;
+    event.m_controlDown = control;
+    window.ProcessWindowEvent(event);
+}
+
+void Click(wxWindow* parent, int id) {
+    wxWindow* button = parent->FindWindow(id);
+    if (button == nullptr) {
+        ADD_FAILURE() << "no button " << id;
+        return;
+    }
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
+}
+
 MainWindowFixture::MainWindowFixture() { SetProgramDirectoryForTesting(Utf8ToWide(dir.path())); }
 
 MainWindowFixture::~MainWindowFixture() {
@@ -52,6 +78,16 @@ CConcordancerDlg& MainWindowFixture::Start() {
     Pump();
     window->LayoutPanes();
     return *window;
+}
+
+void MainWindowFixture::WriteSettings(const std::string& lines) {
+    dir.Write("option.ini", "[Zorvia Concordancer]\n" + lines);
+}
+
+void MainWindowFixture::AddCorpusFile(const std::string& path, const std::vector<std::string>& lines) {
+    CCorpusDatabase db;
+    OpenCorpus(db, dir.File("x.zorviacorpusdb"));
+    AddFile(db, path, lines);
 }
 
 void MainWindowFixture::Close() {

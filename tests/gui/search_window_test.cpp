@@ -1,11 +1,9 @@
+// Searching, the word list, the hits and the report pages in the main window.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/dcmemory.h>
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
-
-#include <string>
-#include <vector>
 
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
@@ -13,27 +11,26 @@
 #include "gui/gui_support.h"
 #include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
-#include "support/corpus_builder.h"
 
 namespace zorvia {
 namespace {
 
+using test::Command;
+using test::Key;
 using test::MainWindowFixture;
+using Texts = std::vector<std::u16string>;
 
 // A corpus with APPLE 12 times, APPLY 3 times and a few other words.
 void BuildOrchard(MainWindowFixture& f) {
-    CCorpusDatabase db;
-    test::OpenCorpus(db, f.dir.File("x.zorviacorpusdb"));
-    std::vector<std::string> lines;
-    for (int i = 0; i < 6; ++i) lines.push_back("The apple tree, an apple pie.");
+    std::vector<std::string> lines(6, "The apple tree, an apple pie.");
     lines.push_back("");
-    for (int i = 0; i < 3; ++i) lines.push_back("We apply the rule.");
-    test::AddFile(db, "/texts/orchard.txt", lines);
-    test::AddFile(db, "/texts/b.txt", {"one two three four five"});
+    lines.insert(lines.end(), 3, "We apply the rule.");
+    f.AddCorpusFile("/texts/orchard.txt", lines);
+    f.AddCorpusFile("/texts/b.txt", {"one two three four five"});
 }
 
-std::vector<std::u16string> WordListWords(CConcordancerDlg& w) {
-    std::vector<std::u16string> words;
+Texts WordListWords(CConcordancerDlg& w) {
+    Texts words;
     for (int i = 0; i < w.m_wordList->GetItemCount(); ++i) words.push_back(w.WordListText(i));
     return words;
 }
@@ -42,12 +39,19 @@ void Type(CConcordancerDlg& w, const std::u16string& text) {
     for (char16_t c : text) w.m_wordEdit->WriteText(ToWx(std::u16string(1, c)));
 }
 
-TEST(SearchWindow, TypingSearchesAsYouTypeAndFallsBackToTheMostFrequentWord) {
+std::size_t Find(CConcordancerDlg& w, const std::u16string& part) { return w.m_body->PageText().find(part); }
+
+int CountApples(CConcordancerDlg& w) {
+    EXPECT_TRUE(w.m_db.Exec(u"SELECT count(*) FROM word WHERE word_upper='APPLE'"));
+    return w.m_db.GetCellInt(0, 0);
+}
+
+TEST(SearchWindow, TypingSearchesAsYouTypeAndKeysMoveThroughTheHits) {
     MainWindowFixture f;
     BuildOrchard(f);
     CConcordancerDlg& w = f.Start();
     Type(w, u"appl");
-    EXPECT_EQ(WordListWords(w), (std::vector<std::u16string>{u"apple", u"apply"}));
+    EXPECT_EQ(WordListWords(w), (Texts{u"apple", u"apply"}));
     EXPECT_EQ(FromWx(w.m_wordList->GetItemText(0, 1)), u"12");
     EXPECT_EQ(w.m_typedWord, u"appl");
     EXPECT_EQ(w.m_searchWord, u"apple");
@@ -57,38 +61,31 @@ TEST(SearchWindow, TypingSearchesAsYouTypeAndFallsBackToTheMostFrequentWord) {
     EXPECT_EQ(w.m_concordanceList->GetSelection(), 0);
     EXPECT_EQ(w.GetStatusPart(0), u"Ready : orchard.txt [line:1]");
     EXPECT_NE(w.GetStatusPart(2).find(u" sec"), std::u16string::npos);
-    EXPECT_NE(w.m_body->PageText().find(u"<h1>orchard.txt</h1>"), std::u16string::npos);
-    EXPECT_NE(w.m_body->PageText().find(u"<span id=\"theTarget\"><em>appl</em><em class=\"rest\">e</em></span>"),
-              std::u16string::npos);
+    EXPECT_NE(Find(w, u"<h1>orchard.txt</h1>"), std::u16string::npos);
+    EXPECT_NE(Find(w, u"<span id=\"theTarget\"><em>appl</em><em class=\"rest\">e</em></span>"), std::u16string::npos);
 
     // Down moves through the hits from the edit box; Up at the top does nothing.
     w.m_wordEdit->SetFocus();
     ASSERT_TRUE(test::WaitUntil([&] { return wxWindow::FindFocus() == w.m_wordEdit; }, 3000));
-    wxKeyEvent down(wxEVT_CHAR_HOOK);
-    down.m_keyCode = WXK_DOWN;
-    w.ProcessWindowEvent(down);
+    Key(w, WXK_DOWN);
     EXPECT_EQ(w.m_concordanceList->GetSelection(), 1);
     EXPECT_EQ(w.m_bodyLine, 0);  // the second apple of line 0
-    wxKeyEvent up(wxEVT_CHAR_HOOK);
-    up.m_keyCode = WXK_UP;
-    w.ProcessWindowEvent(up);
-    w.ProcessWindowEvent(up);
+    Key(w, WXK_UP);
+    Key(w, WXK_UP);
     EXPECT_EQ(w.m_concordanceList->GetSelection(), 0);
 
     // Ctrl+Space takes the first word of the list.
     w.m_wordEdit->ChangeValue(wxS("ap"));
-    wxKeyEvent ctrlSpace(wxEVT_CHAR_HOOK);
-    ctrlSpace.m_keyCode = WXK_SPACE;
-    ctrlSpace.m_controlDown = true;
-    w.ProcessWindowEvent(ctrlSpace);
+    Key(w, WXK_SPACE, true);
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"apple");
     EXPECT_EQ(w.m_searchWord, u"apple");
 }
 
-TEST(SearchWindow, WithIncrementalSearchOffOnlyTheButtonSearches) {
+// Without incremental search only the button and the word list search.
+TEST(SearchWindow, ClickingWordsSearchesThemOnceAndDoubleClickNarrowsTheList) {
     MainWindowFixture f;
     BuildOrchard(f);
-    f.dir.Write("option.ini", "[Zorvia Concordancer]\nuse-incremental-search=0\n");
+    f.WriteSettings("use-incremental-search=0\n");
     CConcordancerDlg& w = f.Start();
     Type(w, u"apply");
     EXPECT_EQ(w.m_wordList->GetItemCount(), 0);
@@ -97,27 +94,19 @@ TEST(SearchWindow, WithIncrementalSearchOffOnlyTheButtonSearches) {
     w.m_searchButton->ProcessWindowEvent(click);
     EXPECT_EQ(w.m_hits.size(), 3u);
     EXPECT_EQ(w.m_searchWord, u"apply");
-}
 
-TEST(SearchWindow, ClickingWordsSearchesThemOnceAndDoubleClickNarrowsTheList) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    // Without incremental search a click searches the word and leaves the
-    // list as it is.
-    f.dir.Write("option.ini", "[Zorvia Concordancer]\nuse-incremental-search=0\n");
-    CConcordancerDlg& w = f.Start();
-    wxCommandEvent frequency(wxEVT_MENU, ID_FREQUENCY_TABLE);
-    w.ProcessWindowEvent(frequency);
+    Command(w, ID_FREQUENCY_TABLE);
     ASSERT_GE(w.m_wordList->GetItemCount(), 3);
     EXPECT_EQ(WordListWords(w)[0], u"apple");
-
-    // Selecting the third word searches it and shows it in the edit box.
+    // Selecting the third word searches it and shows it in the edit box,
+    // leaving the list as it is.
     const std::u16string third = w.WordListText(2);
     w.m_wordList->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     test::Pump();
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), third);
     EXPECT_EQ(w.m_searchWord, third);
     EXPECT_FALSE(w.m_hits.empty());
+    EXPECT_EQ(WordListWords(w)[2], third);
 
     // The remembered index starts nothing for the same item.
     w.m_hits.clear();
@@ -134,42 +123,11 @@ TEST(SearchWindow, ClickingWordsSearchesThemOnceAndDoubleClickNarrowsTheList) {
     activate.m_itemIndex = 0;
     w.m_wordList->ProcessWindowEvent(activate);
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"apple");
-    EXPECT_EQ(WordListWords(w), (std::vector<std::u16string>{u"apple"}));
+    EXPECT_EQ(WordListWords(w), Texts{u"apple"});
     EXPECT_EQ(w.m_hits.size(), 12u);
-}
 
-TEST(SearchWindow, DeletingAHitAsksWithItsNumberAndRenumbersTheRest) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    f.dir.Write("option.ini", "[Zorvia Concordancer]\nconcordance-line-count=5\n");
-    CConcordancerDlg& w = f.Start();
-    Type(w, u"apple");
-    ASSERT_EQ(w.m_hits.size(), 5u);
-    const int fourth = w.m_hits[3].wid;
-    w.m_concordanceList->SetSelection(2);
-
-    f.prompt.answers = {PromptAnswer::No};
-    wxCommandEvent remove(wxEVT_MENU, ID_DELETE_HIT);
-    w.ProcessWindowEvent(remove);
-    EXPECT_EQ(f.prompt.messages.back().text, u"3 番を削除してもよろしいですか？");
-    EXPECT_EQ(w.m_hits.size(), 5u);
-
-    f.prompt.answers = {PromptAnswer::Yes};
-    w.ProcessWindowEvent(remove);
-    ASSERT_EQ(w.m_hits.size(), 4u);
-    EXPECT_EQ(w.m_concordanceList->GetItemCount(), 4u);
-    EXPECT_EQ(w.m_hits[2].wid, fourth);
-    ASSERT_TRUE(w.m_db.Exec(u"SELECT count(*) FROM word WHERE word_upper='APPLE'"));
-    EXPECT_EQ(w.m_db.GetCellInt(0, 0), 11);
-}
-
-TEST(SearchWindow, CtrlDDeletesTheSelectedWordsAfterTheQuestion) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    f.dir.Write("option.ini", "[Zorvia Concordancer]\nuse-incremental-search=0\n");
-    CConcordancerDlg& w = f.Start();
-    wxCommandEvent frequency(wxEVT_MENU, ID_FREQUENCY_TABLE);
-    w.ProcessWindowEvent(frequency);
+    // Ctrl+D in the list deletes its selected words after the question.
+    Command(w, ID_FREQUENCY_TABLE);
     const int before = w.m_wordList->GetItemCount();
     w.m_wordList->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     w.m_wordList->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
@@ -177,15 +135,30 @@ TEST(SearchWindow, CtrlDDeletesTheSelectedWordsAfterTheQuestion) {
     w.m_wordList->SetFocus();
     ASSERT_TRUE(test::WaitUntil([&] { return wxWindow::FindFocus() == w.m_wordList || w.m_wordList->HasFocus(); }, 3000));
     f.prompt.answers = {PromptAnswer::Yes};
-    wxKeyEvent ctrlD(wxEVT_CHAR_HOOK);
-    ctrlD.m_keyCode = 'D';
-    ctrlD.m_controlDown = true;
-    w.ProcessWindowEvent(ctrlD);
-    ASSERT_EQ(f.prompt.messages.size(), 1u);
-    EXPECT_EQ(f.prompt.messages[0].text, first + u"\r\n" + second + u"\r\n\nを削除してもよろしいですか？");
+    Key(w, 'D', true);
+    EXPECT_EQ(f.prompt.Texts(), Texts{first + u"\r\n" + second + u"\r\n\nを削除してもよろしいですか？"});
     EXPECT_EQ(w.m_wordList->GetItemCount(), before - 2);
-    ASSERT_TRUE(w.m_db.Exec(u"SELECT count(*) FROM word WHERE word_upper='APPLE'"));
-    EXPECT_EQ(w.m_db.GetCellInt(0, 0), 0);
+    EXPECT_EQ(CountApples(w), 0);
+}
+
+TEST(SearchWindow, DeletingAHitAsksWithItsNumberAndRenumbersTheRest) {
+    MainWindowFixture f;
+    BuildOrchard(f);
+    f.WriteSettings("concordance-line-count=5\n");
+    CConcordancerDlg& w = f.Start();
+    Type(w, u"apple");
+    ASSERT_EQ(w.m_hits.size(), 5u);
+    const int fourth = w.m_hits[3].wid;
+    w.m_concordanceList->SetSelection(2);
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    Command(w, ID_DELETE_HIT);
+    EXPECT_EQ(f.prompt.Texts(), Texts{u"3 番を削除してもよろしいですか？"});
+    EXPECT_EQ(w.m_hits.size(), 5u);
+    Command(w, ID_DELETE_HIT);
+    ASSERT_EQ(w.m_hits.size(), 4u);
+    EXPECT_EQ(w.m_concordanceList->GetItemCount(), 4u);
+    EXPECT_EQ(w.m_hits[2].wid, fourth);
+    EXPECT_EQ(CountApples(w), 11);
 }
 
 TEST(SearchWindow, KeyWordIsDrawnBlueAtTheCentreOfTheItem) {
@@ -212,8 +185,7 @@ TEST(SearchWindow, KeyWordIsDrawnBlueAtTheCentreOfTheItem) {
             }
     ASSERT_LT(blueLeft, blueRight) << "no blue key word drawn";
     // The text area starts at 28; the key word sits in its middle.
-    const int centre = (blueLeft + blueRight) / 2;
-    EXPECT_NEAR(centre, 28 + (width - 28) / 2, 6);
+    EXPECT_NEAR((blueLeft + blueRight) / 2, 28 + (width - 28) / 2, 6);
 }
 
 TEST(SearchWindow, SpeedUpCommandAddsTheIndexOnlyWhenTheUserAgrees) {
@@ -224,15 +196,56 @@ TEST(SearchWindow, SpeedUpCommandAddsTheIndexOnlyWhenTheUserAgrees) {
         w.m_db.Exec(u"SELECT count(*) FROM sqlite_master WHERE name='word_lid'");
         return w.m_db.GetCellInt(0, 0) == 1;
     };
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    Command(w, ID_SPEED_UP_SEARCH);
     EXPECT_FALSE(hasIndex());
-    f.prompt.answers = {PromptAnswer::No};
-    wxCommandEvent speedUp(wxEVT_MENU, ID_SPEED_UP_SEARCH);
-    w.ProcessWindowEvent(speedUp);
-    EXPECT_FALSE(hasIndex());
-    f.prompt.answers = {PromptAnswer::Yes};
-    w.ProcessWindowEvent(speedUp);
+    Command(w, ID_SPEED_UP_SEARCH);
     EXPECT_TRUE(hasIndex());
-    EXPECT_NE(w.m_body->PageText().find(u"registered files"), std::u16string::npos);
+    EXPECT_NE(Find(w, u"registered files"), std::u16string::npos);
+}
+
+TEST(ReportWindow, ReportPagesReachTheBodyPane) {
+    MainWindowFixture f;
+    BuildOrchard(f);
+    CConcordancerDlg& w = f.Start();
+    // Start shows the version page without the slow unique-word count.
+    EXPECT_NE(Find(w, u"<h1>Zorvia Concordancer Ver.1.0.1</h1><hr>\n<div>\n <pre> registered files :          2"),
+              std::u16string::npos);
+    EXPECT_EQ(Find(w, u"unique words"), std::u16string::npos);
+    Command(w, ID_VERSION);
+    EXPECT_NE(Find(w, u"\n unique words     : "), std::u16string::npos);
+
+    Command(w, ID_REGISTERED_FILE_LIST);  // reachable by number, with no menu item
+    EXPECT_NE(Find(w, u"<td>/texts/b.txt</td>"), std::u16string::npos);
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    Command(w, ID_COMPLETE_WORD_LIST);
+    EXPECT_EQ(Find(w, u"Complete Word List"), std::u16string::npos);
+    Command(w, ID_COMPLETE_WORD_LIST);
+    EXPECT_NE(Find(w, u"  <tr><td>apple</td><td>12</td></tr>\n"), std::u16string::npos);
+    EXPECT_NE(w.GetStatusPart(1).find(u" sec"), std::u16string::npos);
+    f.prompt.answers = {PromptAnswer::Yes};
+    Command(w, ID_DEFRAG);
+    EXPECT_NE(Find(w, u"<h1>Defrag Result</h1>"), std::u16string::npos);
+}
+
+TEST(ReportWindow, APokedWordIsSearchedAsIfTyped) {
+    MainWindowFixture f;
+    BuildOrchard(f);
+    CConcordancerDlg& w = f.Start();
+    ASSERT_TRUE(w.WordInputService().IsRunning());
+    const auto poke = [&](const char* word) {
+        const test::ProgramRun run = test::RunProgram({ZORVIA_POKE_TOOL, word}, test::PumpAndRest);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return test::WaitUntil([&] { return FromWx(w.m_wordEdit->GetValue()) == test::W(word); });
+    };
+    ASSERT_TRUE(poke("apple"));
+    test::Pump();
+    EXPECT_EQ(w.m_searchWord, u"apple");
+    EXPECT_EQ(w.m_hits.size(), 12u);
+    EXPECT_EQ(w.WordListText(0), u"apple");
+    // Markup in a poked word is only ever a word to search.
+    ASSERT_TRUE(poke("<script>x</script>"));
+    EXPECT_EQ(Find(w, u"<script>x"), std::u16string::npos);
 }
 
 }  // namespace

@@ -112,6 +112,12 @@ std::optional<std::u16string> FakePrompt::ChooseFile(const FileRequest& request)
 
 bool FakePrompt::IsShiftDown() { return shiftDown; }
 
+std::vector<std::u16string> FakePrompt::Texts() const {
+    std::vector<std::u16string> texts;
+    for (const auto& m : messages) texts.push_back(m.text);
+    return texts;
+}
+
 namespace {
 std::vector<std::string>& CapturedLines() {
     static std::vector<std::string> lines;

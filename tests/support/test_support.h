@@ -63,6 +63,8 @@ public:
     PromptAnswer Message(const std::u16string& text, PromptButtons buttons, PromptIcon icon) override;
     std::optional<std::u16string> ChooseFile(const FileRequest& request) override;
     bool IsShiftDown() override;
+    // The texts of the messages shown so far.
+    std::vector<std::u16string> Texts() const;
 
     struct Shown {
         std::u16string text;
