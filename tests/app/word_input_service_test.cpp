@@ -30,13 +30,6 @@ void PumpBriefly() {
     while (std::chrono::steady_clock::now() < until) DispatchOnce();
 }
 
-// A poke as zorvia-poke sends it: the poke, then the advise start that
-// brings back its result.
-bool PokeAndConfirm(wxConnectionBase& connection, const char* text) {
-    return connection.Poke(wxASCII_STR("InputWord"), text, std::strlen(text) + 1, wxIPC_TEXT) &&
-           connection.StartAdvise(wxASCII_STR("InputWord"));
-}
-
 struct FakeTarget : IWordInputTarget {
     void OnWordPoked(const std::u16string& word) override { words.push_back(word); }
     std::vector<std::u16string> words;
@@ -58,8 +51,7 @@ protected:
     // its message in `message`.
     int Poke(std::vector<std::string> args) {
         args.insert(args.begin(), ZORVIA_POKE_TOOL);
-        const test::ProgramRun run =
-            test::RunProgram(args, DispatchOnce);
+        const test::ProgramRun run = test::RunProgram(args, DispatchOnce);
         message = run.err;
         PumpBriefly();
         return run.status;
@@ -111,7 +103,10 @@ TEST_F(WordInputServiceTest, PokesWithoutAWindowAreAcknowledgedAndIgnored) {
     auto connection = Connect("Simulate");
     ASSERT_NE(connection, nullptr);
     service.Stop();
-    EXPECT_TRUE(PokeAndConfirm(*connection, "late"));
+    // As zorvia-poke sends it: the poke, then the advise start that brings
+    // back its result.
+    EXPECT_TRUE(connection->Poke(wxASCII_STR("InputWord"), "late", 5, wxIPC_TEXT) &&
+                connection->StartAdvise(wxASCII_STR("InputWord")));
     PumpBriefly();
     EXPECT_TRUE(target.words.empty());
     EXPECT_EQ(Poke({"apple"}), 3);  // the socket went with Stop
@@ -121,8 +116,7 @@ TEST_F(WordInputServiceTest, SocketAndItsDirectoryBelongToTheUserAlone) {
     ASSERT_EQ(service.Start(&target), WordInputStart::Started);
     struct stat st;
     ASSERT_EQ(lstat(SocketPath().c_str(), &st), 0);
-    EXPECT_TRUE(S_ISSOCK(st.st_mode));
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(st.st_mode & (S_IFMT | 07777), S_IFSOCK | 0600u);
     EXPECT_EQ(st.st_uid, geteuid());
     service.Stop();
 

@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "corpus/database_files.h"
-#include "corpus/file_import.h"
 #include "corpus_fakes.h"
+#include "support/corpus_builder.h"
 #include "support/test_support.h"
 
 namespace zorvia {
@@ -22,11 +21,8 @@ using Texts = std::vector<std::u16string>;
 class StopWordTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(OpenDatabaseWithSchema(db, dir.File("c.zorviacorpusdb")));
-        FakeProgress importProgress;
-        FakeStatus importStatus;
-        ASSERT_TRUE(ImportFile(db, dir.Write("corpus.txt", "The cat and a dog\nAn apple, the end\nDon't go\n"),
-                               prompt, importProgress, importStatus));
+        test::OpenCorpus(db, dir.File("c.zorviacorpusdb"));
+        test::AddFile(db, "/corpus.txt", {"The cat and a dog", "An apple, the end", "Don't go"});
         before = DumpCorpus(db);
     }
     StopWordOutcome Run(const std::string& listBytes) {
@@ -39,11 +35,6 @@ protected:
         std::string words;
         for (int r = 0; r < db.GetRowCount(); ++r) words += test::N(db.GetCell(r, 0)) + " ";
         return words;
-    }
-    Texts MessageTexts() const {
-        Texts texts;
-        for (const auto& m : prompt.messages) texts.push_back(m.text);
-        return texts;
     }
 
     TempDir dir;
@@ -63,7 +54,7 @@ TEST_F(StopWordTest, EveryListedWordIsDeletedWhateverItsCase) {
     EXPECT_EQ(outcome.statements, 5);
     EXPECT_EQ(Remaining(), "CAT AND DOG APPLE END GO ");
     EXPECT_EQ(statisticsShown, 1);
-    EXPECT_EQ(MessageTexts(), Texts{u"削除しました"});
+    EXPECT_EQ(prompt.Texts(), Texts{u"削除しました"});
     EXPECT_EQ(progress.texts, (Texts{u"counting...", u"deleting...", u"loading... (line : 0)", u"commiting...",
                                      u"retrieving db info..."}));
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 1000}));
@@ -73,7 +64,7 @@ TEST_F(StopWordTest, EveryListedWordIsDeletedWhateverItsCase) {
 
     // An empty list: N is 1, no statement, still committed and reported.
     EXPECT_EQ(Run("").result, StopWordResult::Deleted);
-    EXPECT_EQ(MessageTexts(), Texts{u"削除しました"});
+    EXPECT_EQ(prompt.Texts(), Texts{u"削除しました"});
 }
 
 TEST_F(StopWordTest, CancelRollsBackEveryDeletionSoFar) {
@@ -85,7 +76,7 @@ TEST_F(StopWordTest, CancelRollsBackEveryDeletionSoFar) {
     EXPECT_EQ(outcome.statements, 3);
     EXPECT_EQ(DumpCorpus(db), before);
     EXPECT_EQ(statisticsShown, 0);
-    EXPECT_EQ(MessageTexts(), Texts{u"中止しました"});
+    EXPECT_EQ(prompt.Texts(), Texts{u"中止しました"});
     EXPECT_EQ(progress.texts, (Texts{u"counting...", u"deleting...", u"loading... (line : 0)",
                                      u"loading... (line : 100)", u"loading... (line : 200)",
                                      u"loading... (line : 300)", u"ABORTING..."}));
@@ -99,7 +90,7 @@ TEST_F(StopWordTest, AListAtTheLineLimitGetsNoQuestionAndFullProgress) {
     // 10,000,000 lines read, one more never.
     EXPECT_EQ(Run(std::string(9'999'999, '\n') + "cat\ndog\n").result, StopWordResult::Deleted);
     EXPECT_EQ(trace.Count(" file-line-count : 0"), 1);
-    EXPECT_EQ(MessageTexts(), Texts{u"削除しました"});
+    EXPECT_EQ(prompt.Texts(), Texts{u"削除しました"});
     EXPECT_EQ(Remaining(), "THE AND A DOG AN APPLE THE END DON T GO ");
     EXPECT_FALSE(progress.positionsOutOfOrder);
     EXPECT_EQ(progress.lastPosition, 1000);

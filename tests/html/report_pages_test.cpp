@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "corpus/corpus_fakes.h"
 #include "corpus/database_files.h"
 #include "html/page_frame.h"
 #include "support/scoped_time_zone.h"
@@ -23,11 +24,6 @@ const std::u16string kFooter =
     u" <a href=\"https://zorvia-concordancer.example.org/support/\" target=\"_blank\">"
     u"https://zorvia-concordancer.example.org/support/</a>\n"
     u"</div>\n</body>\n</html>\n";
-
-struct RecordingStatus : IStatusText {
-    void SetStatusText(const std::u16string& text) override { texts.push_back(text); }
-    std::vector<std::u16string> texts;
-};
 
 class ReportPagesTest : public ::testing::Test {
 protected:
@@ -51,7 +47,7 @@ TEST_F(ReportPagesTest, VersionPageAlignsTheCountsAndCountsUniqueWordsOnlyWhenFu
     const std::u16string counts =
         u" registered files :          3\n lines            :        120\n words            :        950";
 
-    RecordingStatus status;
+    test::FakeStatus status;
     EXPECT_EQ(BuildVersionPage(db, true, kHead, &status), opening + counts + u" </pre>\n</div>\n" + kFooter);
     EXPECT_EQ(status.texts.size(), 3u);
     EXPECT_EQ(BuildVersionPage(db, false, kHead, &status),
@@ -85,9 +81,8 @@ TEST_F(ReportPagesTest, RegisteredFileListShowsFullPathsOldestFirst) {
 }
 
 TEST_F(ReportPagesTest, CompleteWordListOrdersByCountThenLengthThenCodePoint) {
-    for (const auto& [word, upper] : std::vector<std::pair<std::string, std::string>>{
-             {"bb", "BB"}, {"the", "THE"}, {"é", "É"}, {"The", "THE"}, {"ab", "AB"},
-             {"THE", "THE"}, {"a", "A"}, {"É", "É"}, {"ä", "Ä"}}) {
+    for (const auto& [word, upper] : {std::pair{"bb", "BB"}, {"the", "THE"}, {"é", "É"}, {"The", "THE"}, {"ab", "AB"},
+                                      {"THE", "THE"}, {"a", "A"}, {"É", "É"}, {"ä", "Ä"}}) {
         AddWord(1, word, upper);
     }
     const CompleteWordListResult result = BuildCompleteWordList(db, kHead);

@@ -94,20 +94,20 @@ TEST(WriteProfileString, ValuesRoundTripAndUnreadableOnesAreRefused) {
         EXPECT_EQ(Read(path, u"S", u"v"), value) << test::N(value);
     }
     const std::string before = ReadFileBytes(dir.NativeFile("a.ini"));
-    EXPECT_FALSE(WriteProfileString(u"S", u"v", u"two\nlines", path));
-    EXPECT_FALSE(WriteProfileString(u"S", u"a=b", u"1", path));
-    EXPECT_FALSE(WriteProfileString(u"S", u";v", u"1", path));
-    EXPECT_FALSE(WriteProfileString(u"S]", u"v", u"1", path));
+    for (const auto& [section, key, value] : {std::tuple{u"S", u"v", u"two\nlines"}, {u"S", u"a=b", u"1"},
+                                              {u"S", u";v", u"1"}, {u"S]", u"v", u"1"}}) {
+        EXPECT_FALSE(WriteProfileString(section, key, value, path)) << test::N(key);
+    }
     EXPECT_EQ(ReadFileBytes(dir.NativeFile("a.ini")), before);
 }
 
 TEST(WriteProfileString, FailsWithoutHarmWhereItCannotWrite) {
     TempDir dir;
     const auto file = dir.Write("plain", "x");
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", dir.File("no/such/dir/a.ini")));
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", file + u"/a.ini"));
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", test::W(dir.path().c_str())));
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", u""));
+    for (const std::u16string& path : {dir.File("no/such/dir/a.ini"), file + u"/a.ini", test::W(dir.path().c_str()),
+                                       std::u16string()}) {
+        EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", path)) << test::N(path);
+    }
     EXPECT_EQ(EntriesIn(dir), 1u);
     if (geteuid() != 0) {  // permissions do not stop root
         const auto ro = dir.Write("ro.ini", "[S]\nk=1\n");
@@ -117,6 +117,7 @@ TEST(WriteProfileString, FailsWithoutHarmWhereItCannotWrite) {
     }
 }
 
+// The file behind a link is replaced, keeping its mode; the link stays.
 TEST(WriteProfileString, ReplacesTheFileBehindALinkAndKeepsItsMode) {
     TempDir dir;
     dir.Write("real.ini", "[S]\nk=1\n");
@@ -125,9 +126,7 @@ TEST(WriteProfileString, ReplacesTheFileBehindALinkAndKeepsItsMode) {
     ASSERT_TRUE(WriteProfileString(u"S", u"k", u"2", dir.File("link.ini")));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.NativeFile("link.ini")));
     EXPECT_EQ(ReadFileBytes(dir.NativeFile("real.ini")), "[S]\nk=2\n");
-    struct stat st;
-    ASSERT_EQ(stat(dir.NativeFile("real.ini").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::filesystem::status(dir.NativeFile("real.ini")).permissions(), std::filesystem::perms(0640));
 }
 
 }  // namespace
