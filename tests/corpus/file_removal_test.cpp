@@ -65,36 +65,17 @@ TEST_F(FileRemovalTest, RemovesOnlyTheChosenFileAfterAYes) {
 TEST_F(FileRemovalTest, AFailingStatementKeepsTheFile) {
     const int oid = Register("a.txt", "alpha beta\ngamma\n", 1);
     Register("b.txt", "other\n", 2);
-    CCorpusDatabase reader;
-    ASSERT_TRUE(reader.Open(dir.File("c.zorviacorpusdb")));
-    struct Fault {
-        const char* name;
-        const char16_t* setup;
-        bool readerHolds;
-        const char16_t* sqlite;
-    };
-    for (const Fault& fault : {
-             Fault{"line delete", u"CREATE TRIGGER t BEFORE DELETE ON line BEGIN SELECT RAISE(ABORT, 'kept'); END",
-                   false, u"kept"},
-             Fault{"commit", nullptr, true, u"locked"},
-             Fault{"begin", u"BEGIN TRANSACTION", false, u"within a transaction"},
-         }) {
-        SCOPED_TRACE(fault.name);
-        if (fault.setup) { ASSERT_TRUE(db.Exec(fault.setup)); }
-        if (fault.readerHolds) { ASSERT_TRUE(reader.Exec(u"BEGIN") && reader.Exec(u"SELECT count(*) FROM line")); }
-        const std::string before = DumpCorpus(db);
-        prompt.messages.clear();
-        prompt.answers = {PromptAnswer::Yes};
-        EXPECT_EQ(RemoveRegisteredFile(db, oid, prompt), FileRemovalResult::Failed);
-        if (fault.readerHolds) { ASSERT_TRUE(reader.Exec(u"COMMIT")); }
-        ASSERT_EQ(prompt.messages.size(), 2u);
-        EXPECT_EQ(prompt.messages[1].text.rfind(u"ファイルを削除できませんでした。", 0), 0u);
-        EXPECT_NE(prompt.messages[1].text.find(fault.sqlite), std::u16string::npos);
-        EXPECT_EQ(DumpCorpus(db), before);
-        ASSERT_TRUE(db.Exec(u"DROP TRIGGER IF EXISTS t"));
-    }
-    // The refused BEGIN did not roll back the transaction that was open.
-    EXPECT_TRUE(db.Exec(u"COMMIT"));
+    const std::u16string failed = u"ファイルを削除できませんでした。";
+    test::ExpectEachFaultChangesNothing(
+        db, dir.File("c.zorviacorpusdb"), prompt,
+        {{"line delete", u"CREATE TRIGGER t BEFORE DELETE ON line BEGIN SELECT RAISE(ABORT, 'kept'); END", false,
+          failed, u"kept"},
+         {"commit", nullptr, true, failed, u"locked"},
+         {"begin", u"BEGIN TRANSACTION", false, failed, u"within a transaction"}},
+        2, [&] {
+            prompt.answers = {PromptAnswer::Yes};
+            EXPECT_EQ(RemoveRegisteredFile(db, oid, prompt), FileRemovalResult::Failed);
+        });
 }
 
 }  // namespace

@@ -98,41 +98,19 @@ TEST_F(StopWordTest, AListAtTheLineLimitGetsNoQuestionAndFullProgress) {
 
 // Nothing is deleted when a statement fails, and "削除しました" is not said.
 TEST_F(StopWordTest, AFailingStatementDeletesNothing) {
-    CCorpusDatabase reader;
-    ASSERT_TRUE(reader.Open(dir.File("c.zorviacorpusdb")));
-    struct Fault {
-        const char* name;
-        const char16_t* setup;
-        bool readerHolds;
-        const char16_t* message;
-        const char16_t* sqlite;
-    };
-    for (const Fault& fault : {
-             Fault{"delete",
-                   u"CREATE TRIGGER t BEFORE DELETE ON word WHEN OLD.word_upper = 'CAT' "
-                   u"BEGIN SELECT RAISE(ABORT, 'cats stay'); END",
-                   false, u"単語の削除に失敗しました。", u"cats stay"},
-             Fault{"commit", nullptr, true, u"単語の削除を確定できませんでした。", u"locked"},
-             Fault{"begin", u"BEGIN TRANSACTION", false, u"データベースの更新を開始できませんでした。",
-                   u"within a transaction"},
-         }) {
-        SCOPED_TRACE(fault.name);
-        if (fault.setup) { ASSERT_TRUE(db.Exec(fault.setup)); }
-        if (fault.readerHolds) { ASSERT_TRUE(reader.Exec(u"BEGIN") && reader.Exec(u"SELECT count(*) FROM word")); }
-        const std::string start = DumpCorpus(db);
-        progress = FakeProgress();
-        const StopWordOutcome outcome = Run("the\ncat\ndog\n");
-        if (fault.readerHolds) { ASSERT_TRUE(reader.Exec(u"COMMIT")); }
-        EXPECT_EQ(outcome.result, StopWordResult::Failed);
-        ASSERT_EQ(prompt.messages.size(), 1u);
-        EXPECT_EQ(prompt.messages[0].text.rfind(fault.message, 0), 0u);
-        EXPECT_NE(prompt.messages[0].text.find(fault.sqlite), std::u16string::npos);
-        EXPECT_EQ(statisticsShown, 0);
-        EXPECT_EQ(progress.begins, progress.ends);
-        EXPECT_EQ(DumpCorpus(db), start);
-        ASSERT_TRUE(db.Exec(u"DROP TRIGGER IF EXISTS t"));
-    }
-    EXPECT_TRUE(db.Exec(u"COMMIT"));  // the refused BEGIN left the open one alone
+    test::ExpectEachFaultChangesNothing(
+        db, dir.File("c.zorviacorpusdb"), prompt,
+        {{"delete",
+          u"CREATE TRIGGER t BEFORE DELETE ON word WHEN OLD.word_upper = 'CAT' BEGIN SELECT RAISE(ABORT, 'cats stay'); END",
+          false, u"単語の削除に失敗しました。", u"cats stay"},
+         {"commit", nullptr, true, u"単語の削除を確定できませんでした。", u"locked"},
+         {"begin", u"BEGIN TRANSACTION", false, u"データベースの更新を開始できませんでした。", u"within a transaction"}},
+        1, [&] {
+            progress = FakeProgress();
+            EXPECT_EQ(Run("the\ncat\ndog\n").result, StopWordResult::Failed);
+            EXPECT_EQ(progress.begins, progress.ends);
+        });
+    EXPECT_EQ(statisticsShown, 0);
 }
 
 }  // namespace
