@@ -22,19 +22,17 @@ std::string Repeat(const std::string& text, int times) {
     return out;
 }
 
-TEST(PokedText, EndsAtTheFirstNulAndFitsTheBufferWithItsTerminator) {
-    EXPECT_EQ(Poked(std::string("apple\0pie", 9)), "apple");
-    EXPECT_EQ(Poked("apple"), "apple");
-    EXPECT_EQ(Poked(std::string(255, 'a') + '\0'), std::string(255, 'a'));
-    EXPECT_EQ(Poked(std::string(256, 'a') + '\0'), std::string(255, 'a'));
-    EXPECT_EQ(Poked(std::string(300, 'a')), std::string(255, 'a'));
-}
-
-TEST(PokedText, NeverSplitsAUtf8Sequence) {
-    EXPECT_EQ(Poked(Repeat("あ", 100)), Repeat("あ", 85));              // 255 bytes exactly
-    EXPECT_EQ(Poked("x" + Repeat("あ", 100)), "x" + Repeat("あ", 84));  // the 85th would be split
-    EXPECT_EQ(Poked(std::string(253, 'a') + "\xF0\x9F\x98\x80"), std::string(253, 'a'));
-    EXPECT_EQ(Poked(std::string(300, '\x80')), std::string(255, '\x80'));  // not UTF-8: cut at the buffer
+// The text ends at the first NUL and fits the buffer with its terminator,
+// never splitting a UTF-8 sequence.
+TEST(PokedText, EndsAtTheFirstNulAndFitsTheBufferWholeCharactersOnly) {
+    const std::string a255(255, 'a');
+    for (const auto& [bytes, text] :
+         {std::pair{std::string("apple\0pie", 9), std::string("apple")}, {"apple", "apple"}, {a255 + '\0', a255},
+          {a255 + "a\0", a255}, {Repeat("あ", 100), Repeat("あ", 85)}, {"x" + Repeat("あ", 100), "x" + Repeat("あ", 84)},
+          {std::string(253, 'a') + "\xF0\x9F\x98\x80", std::string(253, 'a')},
+          {std::string(300, '\x80'), std::string(255, '\x80')}}) {  // not UTF-8: cut at the buffer
+        EXPECT_EQ(Poked(bytes), text) << bytes.size();
+    }
 }
 
 }  // namespace

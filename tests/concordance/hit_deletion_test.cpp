@@ -12,8 +12,6 @@ TEST(DeleteHitFromCorpus, DeletesTheOccurrenceOrRollsBackAndReports) {
     test::OpenCorpus(db);
     test::AddFile(db, "/a.txt", {"the cat and the dog"});  // wids 1 to 5
     auto words = [&] { return test::QueryInt(db, u"SELECT count(*) FROM word"); };
-    // A transaction left open would make this BEGIN fail.
-    auto noTransactionOpen = [&] { return db.Exec(u"BEGIN TRANSACTION") && db.Exec(u"ROLLBACK"); };
 
     EXPECT_EQ(DeleteHitQuestion(3), u"3 番を削除してもよろしいですか？");
     EXPECT_TRUE(DeleteHitFromCorpus(db, 4).deleted());
@@ -25,14 +23,14 @@ TEST(DeleteHitFromCorpus, DeletesTheOccurrenceOrRollsBackAndReports) {
     DeleteHitResult result = DeleteHitFromCorpus(db, 5);
     EXPECT_EQ(result.outcome, DeleteHitResult::Outcome::DeleteFailed);
     EXPECT_EQ(result.errorText, u"dog is kept");
-    EXPECT_TRUE(noTransactionOpen());
+    EXPECT_TRUE(test::NoTransactionOpen(db));
 
     // The DELETE passes; the COMMIT fails and would leave the transaction open.
     test::PinWordUntilCommit(db, u"CAT");
     result = DeleteHitFromCorpus(db, 2);
     EXPECT_EQ(result.outcome, DeleteHitResult::Outcome::CommitFailed);
     EXPECT_EQ(result.errorText, u"FOREIGN KEY constraint failed");
-    EXPECT_TRUE(noTransactionOpen());
+    EXPECT_TRUE(test::NoTransactionOpen(db));
     EXPECT_EQ(words(), 4);
 
     // A transaction of someone else is neither used nor ended.

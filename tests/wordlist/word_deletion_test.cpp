@@ -22,7 +22,6 @@ TEST(DeleteWordsFromCorpus, AllWordsGoOrNone) {
     test::OpenCorpus(db);
     test::AddFile(db, "/a.txt", {"The cat and the dog", "of mice and men"});
     auto words = [&] { return test::QueryInt(db, u"SELECT count(*) FROM word"); };
-    auto noTransactionOpen = [&] { return db.Exec(u"BEGIN TRANSACTION") && db.Exec(u"ROLLBACK"); };
 
     EXPECT_TRUE(DeleteWordsFromCorpus(db, {u"the", u"and"}).deleted);
     EXPECT_EQ(words(), 5);
@@ -34,14 +33,14 @@ TEST(DeleteWordsFromCorpus, AllWordsGoOrNone) {
     EXPECT_FALSE(result.deleted);
     EXPECT_EQ(result.errorText, u"OF is kept");
     EXPECT_EQ(words(), 5);  // CAT is back
-    EXPECT_TRUE(noTransactionOpen());
+    EXPECT_TRUE(test::NoTransactionOpen(db));
 
     test::PinWordUntilCommit(db, u"MEN");
     result = DeleteWordsFromCorpus(db, {u"cat", u"men"});
     EXPECT_FALSE(result.deleted);
     EXPECT_EQ(result.errorText, u"FOREIGN KEY constraint failed");
     EXPECT_EQ(words(), 5);
-    EXPECT_TRUE(noTransactionOpen());
+    EXPECT_TRUE(test::NoTransactionOpen(db));
 }
 
 }  // namespace
