@@ -1,7 +1,13 @@
-#include "corpus/corpus_database.h"
-
+// The database object, the corpus files and their registration dates.
 #include <gtest/gtest.h>
 
+#include <climits>
+
+#include "corpus/corpus_database.h"
+#include "corpus/database_files.h"
+#include "corpus/registered_files.h"
+#include "platform/program_dir.h"
+#include "support/scoped_time_zone.h"
 #include "support/test_support.h"
 
 namespace zorvia {
@@ -9,6 +15,8 @@ namespace {
 
 using test::TempDir;
 using test::W;
+using test::TraceCapture;
+using test::ScopedTimeZone;
 
 class CorpusDatabaseTest : public ::testing::Test {
 protected:
@@ -103,6 +111,77 @@ TEST(CorpusDatabase, AFileThatIsNotADatabaseOpensButEveryStatementFails) {
     EXPECT_NE(db.GetErrorText().find(u"not a database"), std::u16string::npos);
     // The file is left exactly as it was.
     EXPECT_EQ(test::ReadFileBytes(dir.NativeFile("junk.zorviacorpusdb")), std::string(4096, 'J'));
+}
+
+TEST(DatabaseFiles, SchemaIsCreatedOnceAndReopeningLogsFiveFailuresAndKeepsTheData) {
+    TempDir dir;
+    const auto path = dir.File("c.zorviacorpusdb");
+    {
+        CCorpusDatabase db;
+        TraceCapture trace;
+        ASSERT_TRUE(OpenDatabaseWithSchema(db, path));
+        EXPECT_EQ(trace.Count("exec error"), 0);
+        ASSERT_TRUE(db.Exec(u"SELECT name, sql FROM sqlite_master ORDER BY rowid"));
+        ASSERT_EQ(db.GetRowCount(), 5);
+        const char16_t* names[] = {u"original_file", u"line", u"word", u"word_word_upper", u"line_line_no"};
+        for (int r = 0; r < 5; ++r) EXPECT_EQ(db.GetCell(r, 0), names[r]);
+        // The stored schema text is the statement as sent, blanks and all.
+        EXPECT_EQ(db.GetCell(1, 1), kSchemaStatements[1]);
+        ASSERT_TRUE(db.Exec(u"INSERT INTO original_file VALUES( NULL, 'a.txt', 0,'' )"));
+    }
+    CCorpusDatabase db;
+    TraceCapture trace;
+    EXPECT_TRUE(OpenDatabaseWithSchema(db, path));
+    EXPECT_EQ(trace.Count("exec error : "), 5);
+    EXPECT_EQ(trace.Count("open db : "), 1);
+    ASSERT_TRUE(db.Exec(u"SELECT count(*) FROM original_file"));
+    EXPECT_EQ(db.GetCellInt(0, 0), 1);
+
+    // A failed open is traced once and leaves nothing open.
+    EXPECT_FALSE(OpenDatabaseWithSchema(db, dir.File("no/such/dir/b.zorviacorpusdb")));
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_EQ(trace.Count("open error : "), 1);
+    EXPECT_EQ(trace.Count("exec error : "), 5);
+}
+
+TEST(DatabaseFiles, StartupPathFallsBackToTheDefaultFile) {
+    TempDir dir;
+    SetProgramDirectoryForTesting(dir.File("prog"));
+    const std::u16string expected = dir.File("prog/x.zorviacorpusdb");
+    EXPECT_EQ(StartupDatabasePath(u""), expected);
+    EXPECT_EQ(StartupDatabasePath(dir.File("deleted.zorviacorpusdb")), expected);
+    const auto existing = dir.Write("kept.zorviacorpusdb", "");
+    EXPECT_EQ(StartupDatabasePath(existing), existing);
+    SetProgramDirectoryForTesting(u"");
+}
+
+TEST(DatabaseFiles, GuardTellsTheUserOnceAndOnlyWhenNothingIsOpen) {
+    test::FakePrompt prompt;
+    CCorpusDatabase db;
+    EXPECT_FALSE(CheckDatabaseOpen(db, prompt));
+    ASSERT_EQ(prompt.messages.size(), 1u);
+    EXPECT_EQ(prompt.messages[0].text, u"データベースが開かれていません");
+    EXPECT_EQ(prompt.messages[0].buttons, PromptButtons::Ok);
+    ASSERT_TRUE(db.Open(u":memory:"));
+    EXPECT_TRUE(CheckDatabaseOpen(db, prompt));
+    EXPECT_EQ(prompt.messages.size(), 1u);
+}
+
+TEST(FormatRegistrationDate, ShowsLocalTimeToTheMinuteWithDaylightSaving) {
+    {
+        ScopedTimeZone zone("JST-9");
+        EXPECT_EQ(FormatRegistrationDate(1175385900 + 59), u"2007/04/01 09:05");  // 00:05 UTC, seconds dropped
+        EXPECT_EQ(FormatRegistrationDate(1199143800), u"2008/01/01 08:30");       // the year before in UTC
+    }
+    {
+        ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+        EXPECT_EQ(FormatRegistrationDate(1141736700), u"2006/03/07 14:05");  // UTC+1
+        EXPECT_EQ(FormatRegistrationDate(1152273900), u"2006/07/07 14:05");  // UTC+2
+    }
+    ScopedTimeZone zone("UTC0");
+    EXPECT_EQ(FormatRegistrationDate(-60), u"1969/12/31 23:59");
+    EXPECT_EQ(FormatRegistrationDate(INT_MIN), u"1901/12/13 20:45");
+    EXPECT_EQ(FormatRegistrationDate(INT_MAX), u"2038/01/19 03:14");
 }
 
 }  // namespace
