@@ -11,58 +11,56 @@
 #include "gui/gui_support.h"
 #include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
+#include "support/corpus_builder.h"
 
 namespace zorvia {
 namespace {
 
 using test::Command;
 using test::Key;
-using test::MainWindowFixture;
 using Texts = std::vector<std::u16string>;
 
-// A corpus with APPLE 12 times, APPLY 3 times and a few other words.
-void BuildOrchard(MainWindowFixture& f) {
-    std::vector<std::string> lines(6, "The apple tree, an apple pie.");
-    lines.push_back("");
-    lines.insert(lines.end(), 3, "We apply the rule.");
-    f.AddCorpusFile("/texts/orchard.txt", lines);
-    f.AddCorpusFile("/texts/b.txt", {"one two three four five"});
-}
+// A window on a corpus with APPLE 12 times, APPLY 3 times and a few other
+// words, started with the settings lines given.
+class SearchWindow : public ::testing::Test {
+protected:
+    CConcordancerDlg& Start(const std::string& settings = "") {
+        std::vector<std::string> lines(6, "The apple tree, an apple pie.");
+        lines.push_back("");
+        lines.insert(lines.end(), 3, "We apply the rule.");
+        f.AddCorpusFile("/texts/orchard.txt", lines);
+        f.AddCorpusFile("/texts/b.txt", {"one two three four five"});
+        f.WriteSettings(settings);
+        return f.Start();
+    }
+    Texts ListedWords() {
+        Texts words;
+        for (int i = 0; i < f.window->m_wordList->GetItemCount(); ++i) words.push_back(f.window->WordListText(i));
+        return words;
+    }
+    void Type(const std::u16string& text) {
+        for (char16_t c : text) f.window->m_wordEdit->WriteText(ToWx(std::u16string(1, c)));
+    }
+    void Select(int item, bool selected = true) {
+        f.window->m_wordList->SetItemState(item, selected ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+    }
+    bool Shows(const std::u16string& part) { return f.window->m_body->PageText().find(part) != std::u16string::npos; }
+    int CountApples() { return test::QueryInt(f.window->m_db, u"SELECT count(*) FROM word WHERE word_upper='APPLE'"); }
+    test::MainWindowFixture f;
+};
 
-Texts WordListWords(CConcordancerDlg& w) {
-    Texts words;
-    for (int i = 0; i < w.m_wordList->GetItemCount(); ++i) words.push_back(w.WordListText(i));
-    return words;
-}
-
-void Type(CConcordancerDlg& w, const std::u16string& text) {
-    for (char16_t c : text) w.m_wordEdit->WriteText(ToWx(std::u16string(1, c)));
-}
-
-std::size_t Find(CConcordancerDlg& w, const std::u16string& part) { return w.m_body->PageText().find(part); }
-
-int CountApples(CConcordancerDlg& w) {
-    EXPECT_TRUE(w.m_db.Exec(u"SELECT count(*) FROM word WHERE word_upper='APPLE'"));
-    return w.m_db.GetCellInt(0, 0);
-}
-
-TEST(SearchWindow, TypingSearchesAsYouTypeAndKeysMoveThroughTheHits) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    CConcordancerDlg& w = f.Start();
-    Type(w, u"appl");
-    EXPECT_EQ(WordListWords(w), (Texts{u"apple", u"apply"}));
+TEST_F(SearchWindow, TypingSearchesAsYouTypeKeysMoveThroughTheHitsAndTheThirdIsDeleted) {
+    CConcordancerDlg& w = Start("concordance-line-count=5\n");
+    Type(u"appl");
+    EXPECT_EQ(ListedWords(), (Texts{u"apple", u"apply"}));
     EXPECT_EQ(FromWx(w.m_wordList->GetItemText(0, 1)), u"12");
-    EXPECT_EQ(w.m_typedWord, u"appl");
     EXPECT_EQ(w.m_searchWord, u"apple");
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"appl");
-    EXPECT_EQ(w.m_hits.size(), 12u);
-    EXPECT_EQ(w.m_concordanceList->GetItemCount(), 12u);
+    EXPECT_EQ(w.m_concordanceList->GetItemCount(), 5u);
     EXPECT_EQ(w.m_concordanceList->GetSelection(), 0);
     EXPECT_EQ(w.GetStatusPart(0), u"Ready : orchard.txt [line:1]");
-    EXPECT_NE(w.GetStatusPart(2).find(u" sec"), std::u16string::npos);
-    EXPECT_NE(Find(w, u"<h1>orchard.txt</h1>"), std::u16string::npos);
-    EXPECT_NE(Find(w, u"<span id=\"theTarget\"><em>appl</em><em class=\"rest\">e</em></span>"), std::u16string::npos);
+    EXPECT_TRUE(Shows(u"<h1>orchard.txt</h1>"));
+    EXPECT_TRUE(Shows(u"<span id=\"theTarget\"><em>appl</em><em class=\"rest\">e</em></span>"));
 
     // Down moves through the hits from the edit box; Up at the top does nothing.
     w.m_wordEdit->SetFocus();
@@ -74,6 +72,18 @@ TEST(SearchWindow, TypingSearchesAsYouTypeAndKeysMoveThroughTheHits) {
     Key(w, WXK_UP);
     EXPECT_EQ(w.m_concordanceList->GetSelection(), 0);
 
+    // Deleting the third hit asks with its number and renumbers the rest.
+    const int fourth = w.m_hits[3].wid;
+    w.m_concordanceList->SetSelection(2);
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    Command(w, ID_DELETE_HIT);
+    EXPECT_EQ(f.prompt.Texts(), Texts{u"3 番を削除してもよろしいですか？"});
+    EXPECT_EQ(w.m_hits.size(), 5u);
+    Command(w, ID_DELETE_HIT);
+    EXPECT_EQ(w.m_concordanceList->GetItemCount(), 4u);
+    EXPECT_EQ(w.m_hits.at(2).wid, fourth);
+    EXPECT_EQ(CountApples(), 11);
+
     // Ctrl+Space takes the first word of the list.
     w.m_wordEdit->ChangeValue(wxS("ap"));
     Key(w, WXK_SPACE, true);
@@ -82,32 +92,26 @@ TEST(SearchWindow, TypingSearchesAsYouTypeAndKeysMoveThroughTheHits) {
 }
 
 // Without incremental search only the button and the word list search.
-TEST(SearchWindow, ClickingWordsSearchesThemOnceAndDoubleClickNarrowsTheList) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    f.WriteSettings("use-incremental-search=0\n");
-    CConcordancerDlg& w = f.Start();
-    Type(w, u"apply");
+TEST_F(SearchWindow, ClickingWordsSearchesThemOnceAndDoubleClickNarrowsTheList) {
+    CConcordancerDlg& w = Start("use-incremental-search=0\n");
+    Type(u"apply");
     EXPECT_EQ(w.m_wordList->GetItemCount(), 0);
     EXPECT_TRUE(w.m_hits.empty());
     wxCommandEvent click(wxEVT_BUTTON, ID_SEARCH_BUTTON);
     w.m_searchButton->ProcessWindowEvent(click);
     EXPECT_EQ(w.m_hits.size(), 3u);
-    EXPECT_EQ(w.m_searchWord, u"apply");
 
-    Command(w, ID_FREQUENCY_TABLE);
-    ASSERT_GE(w.m_wordList->GetItemCount(), 3);
-    EXPECT_EQ(WordListWords(w)[0], u"apple");
     // Selecting the third word searches it and shows it in the edit box,
     // leaving the list as it is.
-    const std::u16string third = w.WordListText(2);
-    w.m_wordList->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    Command(w, ID_FREQUENCY_TABLE);
+    const Texts listed = ListedWords();
+    ASSERT_GE(listed.size(), 3u);
+    Select(2);
     test::Pump();
-    EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), third);
-    EXPECT_EQ(w.m_searchWord, third);
+    EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), listed[2]);
+    EXPECT_EQ(w.m_searchWord, listed[2]);
     EXPECT_FALSE(w.m_hits.empty());
-    EXPECT_EQ(WordListWords(w)[2], third);
-
+    EXPECT_EQ(ListedWords(), listed);
     // The remembered index starts nothing for the same item.
     w.m_hits.clear();
     w.m_concordanceList->SetItemCount(0);
@@ -117,55 +121,31 @@ TEST(SearchWindow, ClickingWordsSearchesThemOnceAndDoubleClickNarrowsTheList) {
     EXPECT_TRUE(w.m_hits.empty());
 
     // Double-click on apple lists the words beginning with it.
-    w.m_wordList->SetItemState(2, 0, wxLIST_STATE_SELECTED);
-    w.m_wordList->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    Select(2, false);
+    Select(0);
     wxListEvent activate(wxEVT_LIST_ITEM_ACTIVATED, ID_WORD_LIST);
     activate.m_itemIndex = 0;
     w.m_wordList->ProcessWindowEvent(activate);
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"apple");
-    EXPECT_EQ(WordListWords(w), Texts{u"apple"});
+    EXPECT_EQ(ListedWords(), Texts{u"apple"});
     EXPECT_EQ(w.m_hits.size(), 12u);
 
     // Ctrl+D in the list deletes its selected words after the question.
     Command(w, ID_FREQUENCY_TABLE);
-    const int before = w.m_wordList->GetItemCount();
-    w.m_wordList->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    w.m_wordList->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    const std::u16string first = w.WordListText(0), second = w.WordListText(1);
+    Select(0);
+    Select(1);
     w.m_wordList->SetFocus();
     ASSERT_TRUE(test::WaitUntil([&] { return wxWindow::FindFocus() == w.m_wordList || w.m_wordList->HasFocus(); }, 3000));
     f.prompt.answers = {PromptAnswer::Yes};
     Key(w, 'D', true);
-    EXPECT_EQ(f.prompt.Texts(), Texts{first + u"\r\n" + second + u"\r\n\nを削除してもよろしいですか？"});
-    EXPECT_EQ(w.m_wordList->GetItemCount(), before - 2);
-    EXPECT_EQ(CountApples(w), 0);
+    EXPECT_EQ(f.prompt.Texts(), Texts{listed[0] + u"\r\n" + listed[1] + u"\r\n\nを削除してもよろしいですか？"});
+    EXPECT_EQ(w.m_wordList->GetItemCount(), static_cast<int>(listed.size()) - 2);
+    EXPECT_EQ(CountApples(), 0);
 }
 
-TEST(SearchWindow, DeletingAHitAsksWithItsNumberAndRenumbersTheRest) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    f.WriteSettings("concordance-line-count=5\n");
-    CConcordancerDlg& w = f.Start();
-    Type(w, u"apple");
-    ASSERT_EQ(w.m_hits.size(), 5u);
-    const int fourth = w.m_hits[3].wid;
-    w.m_concordanceList->SetSelection(2);
-    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
-    Command(w, ID_DELETE_HIT);
-    EXPECT_EQ(f.prompt.Texts(), Texts{u"3 番を削除してもよろしいですか？"});
-    EXPECT_EQ(w.m_hits.size(), 5u);
-    Command(w, ID_DELETE_HIT);
-    ASSERT_EQ(w.m_hits.size(), 4u);
-    EXPECT_EQ(w.m_concordanceList->GetItemCount(), 4u);
-    EXPECT_EQ(w.m_hits[2].wid, fourth);
-    EXPECT_EQ(CountApples(w), 11);
-}
-
-TEST(SearchWindow, KeyWordIsDrawnBlueAtTheCentreOfTheItem) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    CConcordancerDlg& w = f.Start();
-    Type(w, u"apply");
+TEST_F(SearchWindow, KeyWordIsDrawnBlueAtTheCentreOfTheItem) {
+    CConcordancerDlg& w = Start();
+    Type(u"apply");
     ASSERT_EQ(w.m_hits.size(), 3u);
     const int width = 600, height = 24;
     wxBitmap bitmap(width, height);
@@ -188,50 +168,37 @@ TEST(SearchWindow, KeyWordIsDrawnBlueAtTheCentreOfTheItem) {
     EXPECT_NEAR((blueLeft + blueRight) / 2, 28 + (width - 28) / 2, 6);
 }
 
-TEST(SearchWindow, SpeedUpCommandAddsTheIndexOnlyWhenTheUserAgrees) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    CConcordancerDlg& w = f.Start();
-    auto hasIndex = [&] {
-        w.m_db.Exec(u"SELECT count(*) FROM sqlite_master WHERE name='word_lid'");
-        return w.m_db.GetCellInt(0, 0) == 1;
-    };
-    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
-    Command(w, ID_SPEED_UP_SEARCH);
-    EXPECT_FALSE(hasIndex());
-    Command(w, ID_SPEED_UP_SEARCH);
-    EXPECT_TRUE(hasIndex());
-    EXPECT_NE(Find(w, u"registered files"), std::u16string::npos);
-}
-
-TEST(ReportWindow, ReportPagesReachTheBodyPane) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    CConcordancerDlg& w = f.Start();
+TEST_F(SearchWindow, ReportPagesAndTheSpeedUpCommandReachTheBodyPane) {
+    CConcordancerDlg& w = Start();
     // Start shows the version page without the slow unique-word count.
-    EXPECT_NE(Find(w, u"<h1>Zorvia Concordancer Ver.1.0.1</h1><hr>\n<div>\n <pre> registered files :          2"),
-              std::u16string::npos);
-    EXPECT_EQ(Find(w, u"unique words"), std::u16string::npos);
+    EXPECT_TRUE(Shows(u"<h1>Zorvia Concordancer Ver.1.0.1</h1><hr>\n<div>\n <pre> registered files :          2"));
+    EXPECT_FALSE(Shows(u"unique words"));
     Command(w, ID_VERSION);
-    EXPECT_NE(Find(w, u"\n unique words     : "), std::u16string::npos);
+    EXPECT_TRUE(Shows(u"\n unique words     : "));
 
     Command(w, ID_REGISTERED_FILE_LIST);  // reachable by number, with no menu item
-    EXPECT_NE(Find(w, u"<td>/texts/b.txt</td>"), std::u16string::npos);
-    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    EXPECT_TRUE(Shows(u"<td>/texts/b.txt</td>"));
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes, PromptAnswer::Yes};
     Command(w, ID_COMPLETE_WORD_LIST);
-    EXPECT_EQ(Find(w, u"Complete Word List"), std::u16string::npos);
+    EXPECT_FALSE(Shows(u"Complete Word List"));
     Command(w, ID_COMPLETE_WORD_LIST);
-    EXPECT_NE(Find(w, u"  <tr><td>apple</td><td>12</td></tr>\n"), std::u16string::npos);
+    EXPECT_TRUE(Shows(u"  <tr><td>apple</td><td>12</td></tr>\n"));
     EXPECT_NE(w.GetStatusPart(1).find(u" sec"), std::u16string::npos);
-    f.prompt.answers = {PromptAnswer::Yes};
     Command(w, ID_DEFRAG);
-    EXPECT_NE(Find(w, u"<h1>Defrag Result</h1>"), std::u16string::npos);
+    EXPECT_TRUE(Shows(u"<h1>Defrag Result</h1>"));
+
+    // The speed-up command adds the index only when the user agrees.
+    const auto hasIndex = [&] { return test::QueryInt(w.m_db, u"SELECT count(*) FROM sqlite_master WHERE name='word_lid'"); };
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    Command(w, ID_SPEED_UP_SEARCH);
+    EXPECT_EQ(hasIndex(), 0);
+    Command(w, ID_SPEED_UP_SEARCH);
+    EXPECT_EQ(hasIndex(), 1);
+    EXPECT_TRUE(Shows(u"registered files"));
 }
 
-TEST(ReportWindow, APokedWordIsSearchedAsIfTyped) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    CConcordancerDlg& w = f.Start();
+TEST_F(SearchWindow, APokedWordIsSearchedAsIfTyped) {
+    CConcordancerDlg& w = Start();
     ASSERT_TRUE(w.WordInputService().IsRunning());
     const auto poke = [&](const char* word) {
         const test::ProgramRun run = test::RunProgram({ZORVIA_POKE_TOOL, word}, test::PumpAndRest);
@@ -240,12 +207,11 @@ TEST(ReportWindow, APokedWordIsSearchedAsIfTyped) {
     };
     ASSERT_TRUE(poke("apple"));
     test::Pump();
-    EXPECT_EQ(w.m_searchWord, u"apple");
     EXPECT_EQ(w.m_hits.size(), 12u);
     EXPECT_EQ(w.WordListText(0), u"apple");
     // Markup in a poked word is only ever a word to search.
     ASSERT_TRUE(poke("<script>x</script>"));
-    EXPECT_EQ(Find(w, u"<script>x"), std::u16string::npos);
+    EXPECT_FALSE(Shows(u"<script>x"));
 }
 
 }  // namespace
