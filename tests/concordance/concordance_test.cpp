@@ -98,7 +98,6 @@ TEST(DeleteHitFromCorpus, DeletesTheOccurrenceOrRollsBackAndReports) {
     test::AddFile(db, "/a.txt", {"the cat and the dog"});  // wids 1 to 5
     auto words = [&] { return test::QueryInt(db, u"SELECT count(*) FROM word"); };
 
-    EXPECT_EQ(DeleteHitQuestion(3), u"3 番を削除してもよろしいですか？");
     EXPECT_TRUE(DeleteHitFromCorpus(db, 4).deleted());
     EXPECT_EQ(words(), 4);
     EXPECT_EQ(test::QueryInt(db, u"SELECT count(*) FROM line"), 1);

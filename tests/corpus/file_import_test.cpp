@@ -25,15 +25,6 @@ using Texts = std::vector<std::u16string>;
 
 std::int64_t FixedClock() { return 1'141'707'900; }
 
-TEST(FileKind, ByTheEndOfThePathIgnoringCase) {
-    for (const auto& [path, kind] :
-         {std::pair{u"/d/A.TXT", ImportFileKind::Text}, {u"a.Html", ImportFileKind::Html}, {u"a.htm", ImportFileKind::Html},
-          {u"a.text", ImportFileKind::Unknown}, {u"a.xhtml", ImportFileKind::Unknown}, {u"a.txt.gz", ImportFileKind::Unknown},
-          {u"", ImportFileKind::Unknown}}) {
-        EXPECT_EQ(FileKindOfPath(path), kind) << N(path);
-    }
-}
-
 // Lines of one file through one scanner, and the trimmed text of each.
 TEST(HtmlScanner, StateCarriesFromLineToLine) {
     const std::vector<std::pair<Texts, Texts>> cases = {

@@ -1,8 +1,6 @@
 // Removing a registered file, and removing the words of a list file.
 #include <gtest/gtest.h>
 
-#include "corpus/database_files.h"
-#include "corpus/file_import.h"
 #include "corpus/file_removal.h"
 #include "corpus/stopword_removal.h"
 #include "corpus_fakes.h"
@@ -20,55 +18,23 @@ using test::TempDir;
 using test::TraceCapture;
 using Texts = std::vector<std::u16string>;
 
-std::int64_t g_now = 0;
-std::int64_t Now() { return g_now; }
-
-class FileRemovalTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(OpenDatabaseWithSchema(db, dir.File("c.zorviacorpusdb")));
-        SetRegistrationClockForTesting(&Now);
-    }
-    void TearDown() override { SetRegistrationClockForTesting(nullptr); }
-
-    int Register(const std::string& name, const std::string& text, std::int64_t when) {
-        g_now = when;
-        FakeProgress progress;
-        FakeStatus status;
-        return ImportOneFile(db, dir.Write(name, text), prompt, progress, status).oid;
-    }
-    int Count(const char16_t* sql) {
-        EXPECT_TRUE(db.Exec(sql));
-        return db.GetCellInt(0, 0);
-    }
-
+// The window's file removal dialog shows the list, the question and a
+// removal. Here: a No, a file gone meanwhile, and a failure anywhere, which
+// rolls back what was deleted and says why.
+TEST(RemoveRegisteredFile, KeepsTheFileAfterANoOrAFailure) {
     TempDir dir;
     CCorpusDatabase db;
     FakePrompt prompt;
-};
-
-// The window's file removal dialog shows the list and the question.
-TEST_F(FileRemovalTest, RemovesOnlyTheChosenFileAfterAYes) {
-    const int early = Register("early.html", "shared words\n\nearly one\n", 1000);
-    Register("late.txt", "shared words\nlate\n", 2000);
+    test::OpenCorpus(db, dir.File("c.zorviacorpusdb"));
+    const int oid = test::AddFile(db, "/a.txt", {"alpha beta", "gamma"});
+    test::AddFile(db, "/b.txt", {"other"});
     const std::string before = DumpCorpus(db);
-    prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
-    EXPECT_EQ(RemoveRegisteredFile(db, early, prompt), FileRemovalResult::Declined);
+    prompt.answers = {PromptAnswer::No};
+    EXPECT_EQ(RemoveRegisteredFile(db, oid, prompt), FileRemovalResult::Declined);
     EXPECT_EQ(DumpCorpus(db), before);
-    EXPECT_EQ(RemoveRegisteredFile(db, early, prompt), FileRemovalResult::Removed);
-    EXPECT_EQ(Count(u"SELECT count(*) FROM original_file"), 1);
-    EXPECT_EQ(Count(u"SELECT count(*) FROM line WHERE oid=2"), 2);
-    EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 3);
-    // Gone meanwhile: nothing asked, nothing shown.
-    EXPECT_EQ(RemoveRegisteredFile(db, early, prompt), FileRemovalResult::NotFound);
-    EXPECT_EQ(prompt.messages.size(), 2u);
-}
+    EXPECT_EQ(RemoveRegisteredFile(db, 99, prompt), FileRemovalResult::NotFound);
+    EXPECT_EQ(prompt.messages.size(), 1u);  // nothing asked about a file that is gone
 
-// A failure anywhere rolls back what was deleted and says why; the file
-// stays registered with all its rows.
-TEST_F(FileRemovalTest, AFailingStatementKeepsTheFile) {
-    const int oid = Register("a.txt", "alpha beta\ngamma\n", 1);
-    Register("b.txt", "other\n", 2);
     const std::u16string failed = u"ファイルを削除できませんでした。";
     test::ExpectEachFaultChangesNothing(
         db, dir.File("c.zorviacorpusdb"), prompt,
@@ -95,9 +61,8 @@ protected:
                                  [this] { ++statisticsShown; });
     }
     std::string Remaining() {
-        EXPECT_TRUE(db.Exec(u"SELECT word_upper FROM word ORDER BY wid"));
         std::string words;
-        for (int r = 0; r < db.GetRowCount(); ++r) words += test::N(db.GetCell(r, 0)) + " ";
+        for (const auto& word : test::QueryRows(db, u"SELECT word_upper FROM word ORDER BY wid")) words += test::N(word) + " ";
         return words;
     }
 

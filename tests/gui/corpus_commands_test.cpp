@@ -111,6 +111,7 @@ TEST(CorpusCommands, AddFileGoesThroughTheChooserAndEveryCommandThroughTheGuard)
     const int guarded[] = {ID_ADD_FILE, ID_DELETE_FILE, ID_DELETE_WORDS_IN_FILE, ID_REGISTERED_FILE_LIST, ID_DEFRAG};
     for (int id : guarded) Command(w, id);
     EXPECT_EQ(f.prompt.Texts(), Texts(std::size(guarded), u"データベースが開かれていません"));
+    EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::Ok);
     EXPECT_EQ(f.prompt.fileRequests.size(), 2u);
     Command(w, ID_VERSION);
     EXPECT_NE(w.m_body->PageText().find(u" registered files :          0"), std::u16string::npos);
