@@ -73,9 +73,9 @@ protected:
 TEST_F(WordInputServiceTest, DeliversPokedWordsAndRefusesEverythingElse) {
     test::TraceCapture trace;
     ASSERT_EQ(service.Start(&target), WordInputStart::Started);
-    EXPECT_EQ(Poke({"apple"}), 0) << message;
-    EXPECT_EQ(Poke({"りんご"}), 0) << message;
-    EXPECT_EQ(Poke({std::string(300, 'x')}), 0) << message;  // cut inside the buffer
+    for (const std::string& word : {std::string("apple"), std::string("りんご"), std::string(300, 'x')})
+        EXPECT_EQ(Poke({word}), 0) << message;
+    // The long one cut inside the buffer.
     EXPECT_EQ(target.words, (std::vector<std::u16string>{u"apple", u"りんご", std::u16string(255, u'x')}));
     EXPECT_NE(trace.Joined().find("[DDE] MyDdeProc\n[DDE]  connect.\n[DDE] 接続完了\n"
                                   "[DDE] MyDdeProc\n[DDE]  poke.\n[DDE] 受信データ：/apple/\n"),
@@ -94,11 +94,12 @@ TEST_F(WordInputServiceTest, DeliversPokedWordsAndRefusesEverythingElse) {
     EXPECT_EQ(target.words.size(), 3u);
 }
 
+// Without a window pokes are acknowledged and ignored; so are those of a
+// conversation opened while the window existed and used after Stop.
 TEST_F(WordInputServiceTest, PokesWithoutAWindowAreAcknowledgedAndIgnored) {
     ASSERT_EQ(service.Start(nullptr), WordInputStart::Started);
     EXPECT_EQ(Poke({"apple"}), 0);
     service.Stop();
-    // A conversation opened while the window existed, used after Stop.
     ASSERT_EQ(service.Start(&target), WordInputStart::Started);
     auto connection = Connect("Simulate");
     ASSERT_NE(connection, nullptr);

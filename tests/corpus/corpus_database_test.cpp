@@ -7,7 +7,6 @@
 #include "corpus/database_files.h"
 #include "corpus/registered_files.h"
 #include "platform/program_dir.h"
-#include "support/scoped_time_zone.h"
 #include "support/test_support.h"
 
 namespace zorvia {

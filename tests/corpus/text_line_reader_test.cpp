@@ -208,40 +208,32 @@ TEST(TextLineReader, Cp932LeadByteAlwaysTakesTheNextByteExceptNul) {
 // 0x7F, which it swaps; the decoder keeps ASCII as it is, so nothing at all
 // may differ here.
 TEST(TextLineReader, Cp932DecodesLikeIconv) {
+    // Each single byte and each pair, followed by X: a pair that iconv
+    // refuses, or whose trail byte is outside the trail ranges (line feed and
+    // carriage return included), is one U+FFFD.
     std::string file;
     Lines expected;
     std::set<unsigned> undecodable;
+    int mapped = 0;
     for (unsigned b = 1; b < 256; ++b) {
+        if (b == '\n' || b == '\r') continue;
         const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-        if (b == '\n' || b == '\r' || lead) continue;
-        const auto c = Iconv("UTF-8", "CP932", std::string(1, static_cast<char>(b)));
-        if (!c) {
-            undecodable.insert(b);
-            continue;
+        for (unsigned trail = 1; trail < (lead ? 256u : 2u); ++trail) {
+            std::string bytes(1, static_cast<char>(b));
+            if (lead) bytes += static_cast<char>(trail);
+            const auto c = Iconv("UTF-8", "CP932", bytes);
+            if (!lead && !c) {
+                undecodable.insert(b);
+                continue;
+            }
+            const std::u16string text = c ? W(c->c_str()) : u"";
+            mapped += lead && text.size() == 1;
+            file += bytes + "X\n";
+            expected.push_back((text.size() == 1 ? text : kFffd) + u"X");
         }
-        file += static_cast<char>(b);
-        file += '\n';
-        expected.push_back(W(c->c_str()));
     }
     EXPECT_EQ(undecodable, (std::set<unsigned>{0x80, 0xA0, 0xFD, 0xFE, 0xFF}));
-
-    // Each pair followed by X: a pair that iconv refuses, or whose trail byte
-    // is outside the trail ranges (line feed and carriage return included),
-    // is one U+FFFD.
-    int mapped = 0;
-    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
-        if (lead > 0x9F && lead < 0xE0) continue;
-        for (unsigned trail = 1; trail < 256; ++trail) {
-            const std::string pair = {static_cast<char>(lead), static_cast<char>(trail)};
-            const auto c = Iconv("UTF-8", "CP932", pair);
-            const bool one = c && W(c->c_str()).size() == 1;
-            mapped += one;
-            file += pair + "X\n";
-            expected.push_back((one ? W(c->c_str()) : kFffd) + u"X");
-        }
-    }
     EXPECT_EQ(mapped, 9604);
-
     const Lines lines = ReadBytes(file);
     ASSERT_EQ(lines.size(), expected.size());
     for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i;

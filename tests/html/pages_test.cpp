@@ -12,7 +12,6 @@
 #include "html/preview_page.h"
 #include "html/report_pages.h"
 #include "support/corpus_builder.h"
-#include "support/scoped_time_zone.h"
 #include "support/test_support.h"
 
 namespace zorvia {

@@ -4,6 +4,8 @@
 
 #include <sys/types.h>
 
+#include <cstdlib>
+#include <ctime>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -79,6 +81,26 @@ public:
     bool shiftDown = false;
     // Runs before each message is answered (the answer is taken after it).
     std::function<void(const std::u16string&)> onMessage;
+};
+
+// TZ for one test, put back afterwards. POSIX rules ("JST-9") keep tests
+// independent of the installed zone database.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) m_previous = old;
+        Set(zone);
+    }
+    ~ScopedTimeZone() { Set(m_previous ? m_previous->c_str() : nullptr); }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    static void Set(const char* zone) {
+        zone != nullptr ? setenv("TZ", zone, 1) : unsetenv("TZ");
+        tzset();
+    }
+    std::optional<std::string> m_previous;
 };
 
 // Collects the diagnostic lines written while it lives.
