@@ -7,6 +7,7 @@
 #include "corpus/database_files.h"
 #include "corpus/registered_files.h"
 #include "platform/program_dir.h"
+#include "support/corpus_builder.h"
 #include "support/test_support.h"
 
 namespace zorvia {
@@ -120,10 +121,8 @@ TEST(DatabaseFiles, SchemaIsCreatedOnceAndReopeningLogsFiveFailuresAndKeepsTheDa
         TraceCapture trace;
         ASSERT_TRUE(OpenDatabaseWithSchema(db, path));
         EXPECT_EQ(trace.Count("exec error"), 0);
-        ASSERT_TRUE(db.Exec(u"SELECT name FROM sqlite_master ORDER BY rowid"));
-        ASSERT_EQ(db.GetRowCount(), 5);
-        const char16_t* names[] = {u"original_file", u"line", u"word", u"word_word_upper", u"line_line_no"};
-        for (int r = 0; r < 5; ++r) EXPECT_EQ(db.GetCell(r, 0), names[r]);
+        EXPECT_EQ(test::QueryRows(db, u"SELECT name FROM sqlite_master ORDER BY rowid"),
+                  (std::vector<std::u16string>{u"original_file", u"line", u"word", u"word_word_upper", u"line_line_no"}));
         ASSERT_TRUE(db.Exec(u"INSERT INTO original_file VALUES( NULL, 'a.txt', 0,'' )"));
     }
     CCorpusDatabase db;
@@ -131,8 +130,7 @@ TEST(DatabaseFiles, SchemaIsCreatedOnceAndReopeningLogsFiveFailuresAndKeepsTheDa
     EXPECT_TRUE(OpenDatabaseWithSchema(db, path));
     EXPECT_EQ(trace.Count("exec error : "), 5);
     EXPECT_EQ(trace.Count("open db : "), 1);
-    ASSERT_TRUE(db.Exec(u"SELECT count(*) FROM original_file"));
-    EXPECT_EQ(db.GetCellInt(0, 0), 1);
+    EXPECT_EQ(test::QueryInt(db, u"SELECT count(*) FROM original_file"), 1);
 
     // A failed open is traced once and leaves nothing open.
     EXPECT_FALSE(OpenDatabaseWithSchema(db, dir.File("no/such/dir/b.zorviacorpusdb")));
