@@ -5,12 +5,10 @@
 #include <wx/button.h>
 #include <wx/listctrl.h>
 
-#include <filesystem>
 #include <memory>
 
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
-#include "corpus/file_import.h"
 #include "corpus/registered_files.h"
 #include "corpus/ui/file_delete_dlg.h"
 #include "corpus/ui/progress_dlg.h"
@@ -122,21 +120,12 @@ TEST(CorpusCommands, AddFileGoesThroughTheChooserAndEveryCommandThroughTheGuard)
     EXPECT_EQ(f.prompt.Texts(), (Texts{path + u" をデータベースに追加しますか？", u"データベースが開かれていません"}));
 }
 
-std::int64_t g_clock = 0;
-std::int64_t Clock() { return g_clock; }
-
 TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
-    MainWindowFixture f;
+    test::MainWindowFixture f;
+    for (const char* name : {"/texts/b.html", "/texts/a.txt", "/texts/c.txt"}) f.AddCorpusFile(name, {"word"});
     CConcordancerDlg& w = f.Start();
-    SetRegistrationClockForTesting(&Clock);
-    std::filesystem::create_directories(f.dir.NativeFile("texts"));
     // Registered out of date order.
-    for (const auto& [name, when] : {std::pair{"texts/b.html", 1'175'385'900}, {"texts/a.txt", 1'141'707'900},
-                                     {"texts/c.txt", 1'200'000'000}}) {
-        g_clock = when;
-        ASSERT_TRUE(w.ImportFile(f.dir.Write(name, "word\n")));
-    }
-    SetRegistrationClockForTesting(nullptr);
+    ASSERT_TRUE(w.m_db.Exec(u"UPDATE original_file SET date = CASE oid WHEN 1 THEN 2000 WHEN 2 THEN 1000 ELSE 3000 END"));
 
     // The menu command runs the dialog modally.
     bool seen = false;
@@ -158,7 +147,7 @@ TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     };
     EXPECT_EQ(FromWx(d->GetTitle()), u"ファイルの削除");
     EXPECT_EQ(names(), (Texts{u"a.txt", u"b.html", u"c.txt"}));
-    EXPECT_EQ(FromWx(list->GetItemText(1, 1)), FormatRegistrationDate(1'175'385'900));
+    EXPECT_EQ(FromWx(list->GetItemText(1, 1)), FormatRegistrationDate(2000));
 
     Click(d, ID_FILE_DELETE_BUTTON);  // nothing selected: nothing asked
     EXPECT_TRUE(f.prompt.messages.empty());
@@ -166,11 +155,11 @@ TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     list->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
     Click(d, ID_FILE_DELETE_BUTTON);
-    EXPECT_EQ(f.prompt.Texts(), Texts{f.dir.File("texts/b.html") + u" を削除してもよろしいですか？"});
+    EXPECT_EQ(f.prompt.Texts(), Texts{u"/texts/b.html を削除してもよろしいですか？"});
     EXPECT_EQ(list->GetSelectedItemCount(), 2);
     Click(d, ID_FILE_DELETE_BUTTON);
     EXPECT_EQ(names(), (Texts{u"a.txt", u"c.txt"}));
-    EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{f.dir.File("texts/a.txt"), f.dir.File("texts/c.txt")}));
+    EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{u"/texts/a.txt", u"/texts/c.txt"}));
     EXPECT_EQ(CountWords(w.m_db), 2);
 
     // A removal that fails keeps its item, and says why.
