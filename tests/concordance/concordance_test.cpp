@@ -11,29 +11,25 @@
 namespace zorvia {
 namespace {
 
-using Words = std::vector<std::u16string>;
-
-// The main window's side of the search command, answered by the real queries.
-class QueryBackedTarget : public ISearchCommandTarget {
-public:
-    explicit QueryBackedTarget(CCorpusDatabase& db) : m_db(db) {}
+// The main window's side of the search command, answered by the real
+// queries; it logs "list:prefix" and "search:word" in the order they come.
+struct QueryBackedTarget : ISearchCommandTarget {
+    explicit QueryBackedTarget(CCorpusDatabase& database) : db(database) {}
     void WordListSearch(const std::u16string& prefix) override {
-        prefixes.push_back(prefix);
-        list = QueryWordsStartingWith(m_db, prefix, 20);
+        log += u"list:" + prefix + u" ";
+        list = QueryWordsStartingWith(db, prefix, 20);
     }
     int WordListCount() override { return static_cast<int>(list.size()); }
     std::u16string WordListItem0() override { return list.at(0).word; }
     bool ConcordanceSearch(const std::u16string& word) override {
-        searched.push_back(word);
-        hits = SearchConcordance(m_db, word, 50);
+        log += u"search:" + word + u" ";
+        hits = SearchConcordance(db, word, 50);
         return !hits.empty();
     }
-    Words prefixes, searched;
+    CCorpusDatabase& db;
+    std::u16string log;
     std::vector<WordListRow> list;
     std::vector<ConcordanceHit> hits;
-
-private:
-    CCorpusDatabase& m_db;
 };
 
 TEST(SearchCommand, FallsBackToPrefixWordsThenToOneCharacterLess) {
@@ -42,39 +38,34 @@ TEST(SearchCommand, FallsBackToPrefixWordsThenToOneCharacterLess) {
     std::vector<std::string> lines(12, "apple pie");
     lines.insert(lines.end(), 3, "Apply it, don't stop.");
     test::AddFile(db, "/fruit.txt", lines);
-
+    const std::u16string math = test::W("\xF0\x9D\x90\x80");  // U+1D400, a surrogate pair
     struct Case {
-        std::u16string typed, searchWord;
-        Words prefixes, searched;
+        std::u16string typed, searchWord, log;
         std::size_t hits;
     };
-    const std::u16string math = test::W("\xF0\x9D\x90\x80");  // U+1D400, a surrogate pair
-    const Case cases[] = {
-        {u"Apple", u"Apple", {u"Apple"}, {u"Apple"}, 12},
-        // The most frequent word beginning with the typed text.
-        {u"appl", u"apple", {u"appl"}, {u"appl", u"apple"}, 12},
-        // Nothing begins with it: one character less, then its best word.
-        {u"applz", u"apple", {u"applz", u"appl"}, {u"applz", u"appl", u"apple"}, 12},
-        {u"applzz", u"applz", {u"applzz", u"applz"}, {u"applzz", u"applz"}, 0},
-        // The empty word lists the whole corpus; APPLE and PIE (12) tie, the
-        // shorter wins.
-        {u"q", u"pie", {u"q", u""}, {u"q", u"", u"pie"}, 12},
-        // A character outside the BMP goes as a whole, not half a pair.
-        {math, u"pie", {math, u""}, {math, u"", u"pie"}, 12},
-        // The quote is doubled; no stored word holds one.
-        {u"don't", u"don'", {u"don't", u"don'"}, {u"don't", u"don'"}, 0},
-    };
-    for (const Case& c : cases) {
+    for (const Case& c : {
+             Case{u"Apple", u"Apple", u"list:Apple search:Apple ", 12},
+             // The most frequent word beginning with the typed text.
+             Case{u"appl", u"apple", u"list:appl search:appl search:apple ", 12},
+             // Nothing begins with it: one character less, then its best word.
+             Case{u"applz", u"apple", u"list:applz search:applz list:appl search:appl search:apple ", 12},
+             Case{u"applzz", u"applz", u"list:applzz search:applzz list:applz search:applz ", 0},
+             // The empty word lists the whole corpus; APPLE and PIE (12) tie,
+             // the shorter wins.
+             Case{u"q", u"pie", u"list:q search:q list: search: search:pie ", 12},
+             // A character outside the BMP goes as a whole, not half a pair.
+             Case{math, u"pie", u"list:" + math + u" search:" + math + u" list: search: search:pie ", 12},
+             // The quote is doubled; no stored word holds one.
+             Case{u"don't", u"don'", u"list:don't search:don't list:don' search:don' ", 0},
+         }) {
         QueryBackedTarget target(db);
         std::u16string searchWord;
         test::TraceCapture trace;
         RunSearchFallbacks(c.typed, searchWord, target);
-        const std::string name = test::N(c.typed);
-        EXPECT_EQ(searchWord, c.searchWord) << name;
-        EXPECT_EQ(target.prefixes, c.prefixes) << name;
-        EXPECT_EQ(target.searched, c.searched) << name;
-        EXPECT_EQ(target.hits.size(), c.hits) << name;
-        EXPECT_EQ(trace.Count("con-list is empty...\n"), target.searched.size() > 1 ? 1 : 0) << name;
+        EXPECT_EQ(searchWord, c.searchWord) << test::N(c.typed);
+        EXPECT_EQ(target.log, c.log) << test::N(c.typed);
+        EXPECT_EQ(target.hits.size(), c.hits) << test::N(c.typed);
+        EXPECT_EQ(trace.Count("con-list is empty...\n"), c.log.find(u"search:") != c.log.rfind(u"search:") ? 1 : 0);
     }
 }
 
