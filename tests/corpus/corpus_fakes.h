@@ -17,28 +17,24 @@
 
 namespace zorvia::test {
 
-// Records what an operation shows. Runs of millions of lines set
-// `keepTexts` false: then only the last text and the shape of the
-// positions are kept.
+// Records what an operation shows: the first 1000 texts and positions (runs
+// of millions of lines would not fit), the last ones, and whether the
+// positions ever went back or past the end.
 class FakeProgress : public IProgressSink {
 public:
     void Begin() override { ++begins; }
     void SetText(const std::u16string& text) override {
-        if (keepTexts) texts.push_back(text);
+        if (texts.size() < 1000) texts.push_back(text);
         lastText = text;
     }
     void SetPosition(int permille) override {
-        if (keepTexts) positions.push_back(permille);
+        if (positions.size() < 1000) positions.push_back(permille);
         if (permille < lastPosition || permille > 1000) positionsOutOfOrder = true;
         lastPosition = permille;
     }
-    bool Pump() override {
-        ++pumps;
-        return !(cancelAtPump > 0 && pumps >= cancelAtPump);
-    }
+    bool Pump() override { return !(++pumps >= cancelAtPump && cancelAtPump > 0); }
     void End() override { ++ends; }
 
-    bool keepTexts = true;
     std::vector<std::u16string> texts;
     std::u16string lastText;
     std::vector<int> positions;
@@ -53,10 +49,9 @@ public:
 class FakeStatus : public IStatusText {
 public:
     void SetStatusText(const std::u16string& text) override {
-        if (keepTexts) texts.push_back(text);
+        if (texts.size() < 1000) texts.push_back(text);
         last = text;
     }
-    bool keepTexts = true;
     std::vector<std::u16string> texts;
     std::u16string last;
 };

@@ -196,8 +196,6 @@ TEST_F(ImportTest, BadInputIsStoredAsFarAsItReads) {
 }
 
 TEST_F(ImportTest, AFileAtTheLineLimitIsReadUpToItWithProgressAgainstTheLimit) {
-    progress.keepTexts = false;
-    status.keepTexts = false;
     // Lines 9,999,999 and 10,000,000 carry text; the count pass finds no end.
     // Line index × 1000 passes 2^31 on the way.
     const ImportOutcome outcome = Import(dir.Write("10m.txt", std::string(9'999'999, '\n') + "last\nbeyond\n"));

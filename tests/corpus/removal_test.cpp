@@ -113,8 +113,6 @@ TEST_F(StopWordTest, CancelRollsBackEveryDeletionSoFar) {
 }
 
 TEST_F(StopWordTest, AListAtTheLineLimitGetsNoQuestionAndFullProgress) {
-    progress.keepTexts = false;
-    status.keepTexts = false;
     TraceCapture trace;
     // 10,000,000 lines read, one more never.
     EXPECT_EQ(Run(std::string(9'999'999, '\n') + "cat\ndog\n").result, StopWordResult::Deleted);

