@@ -6,6 +6,7 @@
 #include <wx/webview.h>
 
 #include <cstdlib>
+#include <memory>
 
 #include "app/con_settings.h"
 #include "app/ui/option_dlg.h"
@@ -86,61 +87,51 @@ TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     test::Pump();
 }
 
-class BodyBrowserTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        frame = new wxFrame(nullptr, wxID_ANY, wxS("body"), wxPoint(0, 0), wxSize(500, 400));
-        body = new CBodyBrowser(frame, 1224);
-        frame->Show();
-        ASSERT_TRUE(body->HasView());
-        ASSERT_TRUE(WaitUntil([&] { return frame->IsShownOnScreen(); }));
-    }
-    void TearDown() override {
-        frame->Destroy();
+// A page comes in pieces; scripts of its content never run; its target is
+// kept in the middle of the pane.
+TEST(BodyBrowser, TwoWritesShowOnePageScriptsNeverRunAndTheTargetStaysCentred) {
+    auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("body"), wxPoint(0, 0), wxSize(500, 400));
+    const std::unique_ptr<wxFrame, void (*)(wxFrame*)> destroy(frame, [](wxFrame* f) {
+        f->Destroy();
         test::Pump();
-    }
-    void ShowAndWait(const std::u16string& first, const std::u16string& second = {}) {
+    });
+    auto* body = new CBodyBrowser(frame, 1224);
+    frame->Show();
+    ASSERT_TRUE(body->HasView());
+    const auto show = [&](const std::u16string& first, const std::u16string& second = {}) {
         body->ClearPage();
         body->WritePage(first);
         if (!second.empty()) body->WritePage(second);
-        ASSERT_TRUE(WaitUntil([&] { return body->IsPageLoaded(); }));
-    }
-    std::string Script(const std::string& script) { return RunScript(body->View(), script); }
-    double Number(const std::string& script) { return std::atof(Script(script).c_str()); }
+        return WaitUntil([&] { return body->IsPageLoaded(); });
+    };
+    const auto script = [&](const std::string& text) { return RunScript(body->View(), text); };
+    const auto number = [&](const std::string& text) { return std::atof(script(text).c_str()); };
 
-    wxFrame* frame = nullptr;
-    CBodyBrowser* body = nullptr;
-};
-
-TEST_F(BodyBrowserTest, TwoWritesAfterOneClearShowOnePageAndItsScriptsNeverRun) {
-    ShowAndWait(BuildPageHead(u"/nowhere/") + u"<p id='a'>first</p>", u"<p id='b'>second</p>" + std::u16string(kPageTail));
-    EXPECT_EQ(Script("document.body.innerText.replace(/\\s+/g,' ').trim()"), "first second");
+    ASSERT_TRUE(show(BuildPageHead(u"/nowhere/") + u"<p id='a'>first</p>",
+                     u"<p id='b'>second</p>" + std::u16string(kPageTail)));
+    EXPECT_EQ(script("document.body.innerText.replace(/\\s+/g,' ').trim()"), "first second");
     // A new clear starts a new page; scripts in it do not run.
-    ShowAndWait(u"<html><body><script>document.title='ran';</script>"
-                u"<img src='nope.png' onerror=\"document.title='ran-attr'\">"
-                u"<b>markup</b> is rendered</body></html>");
+    ASSERT_TRUE(show(u"<html><body><script>document.title='ran';</script>"
+                     u"<img src='nope.png' onerror=\"document.title='ran-attr'\">"
+                     u"<b>markup</b> is rendered</body></html>"));
     WaitUntil([] { return false; }, 300);  // the chance for an error handler to run
-    EXPECT_EQ(Script("document.title"), "");
-    EXPECT_EQ(Script("document.body.innerText.trim()"), "markup is rendered");
-}
+    EXPECT_EQ(script("document.title"), "");
+    EXPECT_EQ(script("document.body.innerText.trim()"), "markup is rendered");
 
-TEST_F(BodyBrowserTest, TargetSitsInTheMiddleAfterLoadAndAfterResize) {
     std::u16string page = u"<html><body>";
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 300; ++i)
         page += (i == 200) ? u"<div><span id=\"theTarget\"><em>key</em></span></div>\n" : u"<div>line</div>\n";
-    }
-    ShowAndWait(page + u"</body></html>");
-    auto centred = [&] {
+    ASSERT_TRUE(show(page + u"</body></html>"));
+    const auto centred = [&] {
         return WaitUntil([&] {
-            const double top = Number("document.getElementById('theTarget').offsetTop");
-            const double h = Number("document.body.clientHeight");
-            return top > 0 && std::abs(Number("window.scrollY") - (top - h / 2)) <= 1.0;
+            const double top = number("document.getElementById('theTarget').offsetTop");
+            return top > 0 && std::abs(number("window.scrollY") - (top - number("document.body.clientHeight") / 2)) <= 1.0;
         }, 5000);
     };
     EXPECT_TRUE(centred());
-    const double before = Number("window.scrollY");
+    const double before = number("window.scrollY");
     frame->SetSize(500, 250);
-    EXPECT_TRUE(WaitUntil([&] { return Number("window.scrollY") != before; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return number("window.scrollY") != before; }, 5000));
     EXPECT_TRUE(centred());
 }
 
