@@ -88,17 +88,8 @@ TEST(ConSettings, UnwritableFileKeepsDefaultsAndSaveStillSucceeds) {
 }
 
 PaneLayoutInput Input(int cx, int cy, int borderX = -1, int borderY = -1) {
-    PaneLayoutInput in;
-    in.clientWidth = cx;
-    in.clientHeight = cy;
-    in.labelWidth = 20;
-    in.statusHeight = 21;
-    in.statusWidth = cx;
-    in.scrollBarWidth = 17;
-    in.edgeWidth = 2;
-    in.borderX = borderX;
-    in.borderY = borderY;
-    return in;
+    return {.clientWidth = cx, .clientHeight = cy, .labelWidth = 20, .statusHeight = 21, .statusWidth = cx,
+            .scrollBarWidth = 17, .edgeWidth = 2, .borderX = borderX, .borderY = borderY};
 }
 
 // The window tests check the clamps of the borders and the default panes as
@@ -148,7 +139,7 @@ TEST(PokedText, EndsAtTheFirstNulAndFitsTheBufferWholeCharactersOnly) {
     const std::string a255(255, 'a');
     for (const auto& [bytes, text] :
          {std::pair{std::string("apple\0pie", 9), std::string("apple")}, {"apple", "apple"}, {a255 + '\0', a255},
-          {a255 + "a\0", a255}, {Repeat("あ", 100), Repeat("あ", 85)}, {"x" + Repeat("あ", 100), "x" + Repeat("あ", 84)},
+          {a255 + "a" + '\0', a255}, {Repeat("あ", 100), Repeat("あ", 85)}, {"x" + Repeat("あ", 100), "x" + Repeat("あ", 84)},
           {std::string(253, 'a') + "\xF0\x9F\x98\x80", std::string(253, 'a')},
           {std::string(300, '\x80'), std::string(255, '\x80')}}) {  // not UTF-8: cut at the buffer
         EXPECT_EQ(Poked(bytes), text) << bytes.size();
