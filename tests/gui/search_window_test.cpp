@@ -92,7 +92,7 @@ TEST_F(SearchWindow, TypingSearchesAsYouTypeKeysMoveThroughTheHitsAndTheThirdIsD
 }
 
 // Without incremental search only the button and the word list search.
-TEST_F(SearchWindow, ClickingWordsSearchesThemOnceAndDoubleClickNarrowsTheList) {
+TEST_F(SearchWindow, ButtonAndWordListSearchAndTheKeyWordIsDrawnBlueInTheMiddle) {
     CConcordancerDlg& w = Start("use-incremental-search=0\n");
     Type(u"apply");
     EXPECT_EQ(w.m_wordList->GetItemCount(), 0);
@@ -100,6 +100,26 @@ TEST_F(SearchWindow, ClickingWordsSearchesThemOnceAndDoubleClickNarrowsTheList) 
     wxCommandEvent click(wxEVT_BUTTON, ID_SEARCH_BUTTON);
     w.m_searchButton->ProcessWindowEvent(click);
     EXPECT_EQ(w.m_hits.size(), 3u);
+    // The key word of an item is drawn blue in the middle of its text area,
+    // which starts at 28.
+    const int width = 600, height = 24;
+    wxBitmap bitmap(width, height);
+    wxMemoryDC dc(bitmap);
+    dc.SetFont(w.m_concordanceList->GetFont());
+    dc.SetBackground(*wxWHITE_BRUSH);
+    dc.Clear();
+    w.m_concordanceList->OnDrawItem(dc, wxRect(0, 0, width, height), 1);
+    dc.SelectObject(wxNullBitmap);
+    const wxImage image = bitmap.ConvertToImage();
+    int blueLeft = width, blueRight = -1;
+    for (int x = 0; x < width; ++x)
+        for (int y = 0; y < height; ++y)
+            if (image.GetRed(x, y) < 90 && image.GetGreen(x, y) < 90 && image.GetBlue(x, y) > 200) {
+                blueLeft = std::min(blueLeft, x);
+                blueRight = std::max(blueRight, x);
+            }
+    EXPECT_LT(blueLeft, blueRight) << "no blue key word drawn";
+    EXPECT_NEAR((blueLeft + blueRight) / 2, 28 + (width - 28) / 2, 6);
 
     // Selecting the third word searches it and shows it in the edit box,
     // leaving the list as it is.
@@ -141,31 +161,6 @@ TEST_F(SearchWindow, ClickingWordsSearchesThemOnceAndDoubleClickNarrowsTheList) 
     EXPECT_EQ(f.prompt.Texts(), Texts{listed[0] + u"\r\n" + listed[1] + u"\r\n\nを削除してもよろしいですか？"});
     EXPECT_EQ(w.m_wordList->GetItemCount(), static_cast<int>(listed.size()) - 2);
     EXPECT_EQ(CountApples(), 0);
-}
-
-TEST_F(SearchWindow, KeyWordIsDrawnBlueAtTheCentreOfTheItem) {
-    CConcordancerDlg& w = Start();
-    Type(u"apply");
-    ASSERT_EQ(w.m_hits.size(), 3u);
-    const int width = 600, height = 24;
-    wxBitmap bitmap(width, height);
-    wxMemoryDC dc(bitmap);
-    dc.SetFont(w.m_concordanceList->GetFont());
-    dc.SetBackground(*wxWHITE_BRUSH);
-    dc.Clear();
-    w.m_concordanceList->OnDrawItem(dc, wxRect(0, 0, width, height), 1);
-    dc.SelectObject(wxNullBitmap);
-    const wxImage image = bitmap.ConvertToImage();
-    int blueLeft = width, blueRight = -1;
-    for (int x = 0; x < width; ++x)
-        for (int y = 0; y < height; ++y)
-            if (image.GetRed(x, y) < 90 && image.GetGreen(x, y) < 90 && image.GetBlue(x, y) > 200) {
-                blueLeft = std::min(blueLeft, x);
-                blueRight = std::max(blueRight, x);
-            }
-    ASSERT_LT(blueLeft, blueRight) << "no blue key word drawn";
-    // The text area starts at 28; the key word sits in its middle.
-    EXPECT_NEAR((blueLeft + blueRight) / 2, 28 + (width - 28) / 2, 6);
 }
 
 TEST_F(SearchWindow, ReportPagesAndTheSpeedUpCommandReachTheBodyPane) {
