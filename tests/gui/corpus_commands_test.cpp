@@ -41,7 +41,9 @@ void Drop(CConcordancerDlg& w, const Texts& paths) {
     w.ProcessWindowEvent(*event);
 }
 
-TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
+// Files are added by dropping them, asked for until Shift is held or Cancel
+// chosen, or through the file chooser; every command needs an open corpus.
+TEST(CorpusCommands, DroppedAndChosenFilesAreAddedAndEveryCommandNeedsTheCorpus) {
     MainWindowFixture f;
     CConcordancerDlg& w = f.Start();
     const Texts three = {f.dir.Write("a.txt", "alpha\n"), f.dir.Write("b b.html", "<p>beta</p>\n"),
@@ -63,8 +65,8 @@ TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
     f.prompt.shiftDown = false;
     f.prompt.answers = {PromptAnswer::Yes, PromptAnswer::Cancel};
     Drop(w, three);
-    EXPECT_EQ(f.prompt.Texts(), (Texts{three[0] + u" をデータベースに追加しますか？",
-                                              three[1] + u" をデータベースに追加しますか？"}));
+    EXPECT_EQ(f.prompt.Texts(),
+              (Texts{three[0] + u" をデータベースに追加しますか？", three[1] + u" をデータベースに追加しますか？"}));
     EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{three[0], three[1], three[2], three[0]}));
 
     // An unknown kind is asked for all the same, then refused.
@@ -76,32 +78,15 @@ TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
               (Texts{doc + u" をデータベースに追加しますか？", u"ファイル形式が不明です。追加できません。"}));
     EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::YesNo);
     EXPECT_EQ(RegisteredPaths(w.m_db).size(), 4u);
-}
 
-TEST(CorpusCommands, NoCommandRunsInsideAnImportsTransaction) {
-    MainWindowFixture f;
-    CConcordancerDlg& w = f.Start();
-    // A drop that arrives while the import pumps is dispatched with the main
-    // window disabled behind the progress window: it is ignored.
-    w.GetEventHandler()->QueueEvent(DropEvent({f.dir.Write("dropped.txt", "dropped\n")}));
-    f.prompt.defaultAnswer = PromptAnswer::Yes;
-    EXPECT_TRUE(w.ImportFile(f.dir.Write("big.txt", std::string(2000, '\n') + "the end\n")));
-    test::Pump();
-    EXPECT_TRUE(f.prompt.messages.empty());
-    EXPECT_EQ(RegisteredPaths(w.m_db), Texts{f.dir.File("big.txt")});
-    EXPECT_EQ(CountWords(w.m_db), 2);
-    EXPECT_TRUE(w.IsEnabled());
-}
-
-TEST(CorpusCommands, AddFileGoesThroughTheChooserAndEveryCommandThroughTheGuard) {
-    MainWindowFixture f;
-    CConcordancerDlg& w = f.Start();
+    // The add-file command goes through the file chooser.
+    f.prompt.messages.clear();
     const auto path = f.dir.Write("added file.txt", "one two\n\nthree\n");
     f.prompt.files = {path, std::nullopt};
     Command(w, ID_ADD_FILE);
     Command(w, ID_ADD_FILE);  // cancelled: nothing
-    EXPECT_EQ(RegisteredPaths(w.m_db), Texts{path});
-    EXPECT_EQ(CountWords(w.m_db), 3);
+    EXPECT_EQ(RegisteredPaths(w.m_db).back(), path);
+    EXPECT_EQ(CountWords(w.m_db), 7);
     EXPECT_TRUE(f.prompt.messages.empty());
 
     // No database: the guard, and no chooser; the version page needs none.
@@ -118,6 +103,21 @@ TEST(CorpusCommands, AddFileGoesThroughTheChooserAndEveryCommandThroughTheGuard)
     f.prompt.answers = {PromptAnswer::Yes};
     Drop(w, {path});
     EXPECT_EQ(f.prompt.Texts(), (Texts{path + u" をデータベースに追加しますか？", u"データベースが開かれていません"}));
+}
+
+TEST(CorpusCommands, NoCommandRunsInsideAnImportsTransaction) {
+    MainWindowFixture f;
+    CConcordancerDlg& w = f.Start();
+    // A drop that arrives while the import pumps is dispatched with the main
+    // window disabled behind the progress window: it is ignored.
+    w.GetEventHandler()->QueueEvent(DropEvent({f.dir.Write("dropped.txt", "dropped\n")}));
+    f.prompt.defaultAnswer = PromptAnswer::Yes;
+    EXPECT_TRUE(w.ImportFile(f.dir.Write("big.txt", std::string(2000, '\n') + "the end\n")));
+    test::Pump();
+    EXPECT_TRUE(f.prompt.messages.empty());
+    EXPECT_EQ(RegisteredPaths(w.m_db), Texts{f.dir.File("big.txt")});
+    EXPECT_EQ(CountWords(w.m_db), 2);
+    EXPECT_TRUE(w.IsEnabled());
 }
 
 TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
