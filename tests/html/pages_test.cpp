@@ -118,12 +118,8 @@ TEST_F(ReportPagesTest, VersionPageAlignsTheCountsAndCountsUniqueWordsOnlyWhenFu
     EXPECT_EQ(status.texts[6], u"Retrieving : unique word count...");
 }
 
-TEST_F(ReportPagesTest, NoDatabaseCountsZeroAndAnEmptyWordListHasItsHeaderRow) {
-    const std::u16string zeros = u" registered files :          0\n lines            :          0\n"
-                                 u" words            :          0\n unique words     :          0 </pre>";
-    CCorpusDatabase closed;
-    EXPECT_NE(BuildVersionPage(closed, false, kHead, nullptr).find(zeros), std::u16string::npos);
-
+// The version page of a closed corpus: see the window test of the guard.
+TEST_F(ReportPagesTest, AnEmptyWordListHasItsHeaderRow) {
     const CompleteWordListResult words = BuildCompleteWordList(db, kHead);
     EXPECT_EQ(words.rowCount, 0);
     EXPECT_EQ(words.page, kHead + kCompleteWordListHeading + u" </table>\n</div>\n" + kPageTail);
