@@ -168,7 +168,8 @@ TEST_F(ImportTest, AFailingStatementAbandonsTheFile) {
           false, write, u"no file"},
          {"line", u"CREATE TRIGGER t BEFORE INSERT ON line WHEN NEW.line_no = 1 BEGIN SELECT RAISE(ABORT, 'no line'); END",
           false, write, u"no line"},
-         {"word", u"CREATE TRIGGER t BEFORE INSERT ON word WHEN NEW.word_upper = 'DELTA' BEGIN SELECT RAISE(ABORT, 'no word'); END",
+         {"word", u"CREATE TRIGGER t BEFORE INSERT ON word WHEN NEW.word_upper = 'DELTA' "
+                  u"BEGIN SELECT RAISE(ABORT, 'no word'); END",
           false, write, u"no word"},
          {"commit", nullptr, true, u"データベースへの書き込みを確定できませんでした。", u"locked"},
          {"begin", u"BEGIN TRANSACTION", false, u"データベースの更新を開始できませんでした。", u"within a transaction"}},

@@ -62,7 +62,8 @@ protected:
     }
     std::string Remaining() {
         std::string words;
-        for (const auto& word : test::QueryRows(db, u"SELECT word_upper FROM word ORDER BY wid")) words += test::N(word) + " ";
+        for (const auto& word : test::QueryRows(db, u"SELECT word_upper FROM word ORDER BY wid"))
+            words += test::N(word) + " ";
         return words;
     }
 

@@ -26,7 +26,9 @@ using test::FindTopLevel;
 using test::MainWindowFixture;
 using Texts = std::vector<std::u16string>;
 
-Texts RegisteredPaths(CCorpusDatabase& db) { return test::QueryRows(db, u"SELECT filename FROM original_file ORDER BY oid"); }
+Texts RegisteredPaths(CCorpusDatabase& db) {
+    return test::QueryRows(db, u"SELECT filename FROM original_file ORDER BY oid");
+}
 
 int CountWords(CCorpusDatabase& db) { return test::QueryInt(db, u"SELECT count(*) FROM word"); }
 

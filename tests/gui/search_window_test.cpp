@@ -183,7 +183,9 @@ TEST_F(SearchWindow, ReportPagesAndTheSpeedUpCommandReachTheBodyPane) {
     EXPECT_TRUE(Shows(u"<h1>Defrag Result</h1>"));
 
     // The speed-up command adds the index only when the user agrees.
-    const auto hasIndex = [&] { return test::QueryInt(w.m_db, u"SELECT count(*) FROM sqlite_master WHERE name='word_lid'"); };
+    const auto hasIndex = [&] {
+        return test::QueryInt(w.m_db, u"SELECT count(*) FROM sqlite_master WHERE name='word_lid'");
+    };
     f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
     Command(w, ID_SPEED_UP_SEARCH);
     EXPECT_EQ(hasIndex(), 0);

@@ -9,9 +9,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "platform/text_convert.h"
 #include "platform/trace.h"
