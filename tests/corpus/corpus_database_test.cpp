@@ -92,7 +92,9 @@ TEST_F(CorpusDatabaseTest, LastInsertRowIdIsTheLow32Bits) {
 TEST(CorpusDatabase, OpenCreatesAMissingFileAndFailsInAMissingDirectory) {
     TempDir dir;
     CCorpusDatabase db;
-    EXPECT_FALSE(db.Exec(u"SELECT 1"));  // nothing open yet
+    EXPECT_FALSE(db.Exec(u"SELECT 1"));  // nothing open yet, and nothing to read
+    EXPECT_TRUE(db.GetRowCount() == 0 && db.GetCellInt(0, 0) == 0 && db.GetErrorText().empty());
+    EXPECT_EQ(db.GetLastInsertRowId(), 0);
     EXPECT_TRUE(db.Open(dir.File("new.zorviacorpusdb")));
     EXPECT_TRUE(db.IsOpen());
     // A failed open leaves nothing open, not even the file open before.

@@ -135,5 +135,19 @@ TEST(BodyBrowser, TwoWritesShowOnePageScriptsNeverRunAndTheTargetStaysCentred) {
     EXPECT_TRUE(centred());
 }
 
+// Where no web view can be made, the pane stays empty and nothing fails.
+TEST(BodyBrowser, WithoutAViewEveryOperationDoesNothing) {
+    auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("body"));
+    auto* body = new CBodyBrowser(frame, 1224, false);
+    EXPECT_FALSE(body->HasView());
+    body->ClearPage();
+    body->WritePage(u"<p>x</p>");
+    body->NavigateTo(u"/tmp");
+    body->CenterTarget();
+    EXPECT_TRUE(body->PageText().empty());
+    frame->Destroy();
+    test::Pump();
+}
+
 }  // namespace
 }  // namespace zorvia

@@ -116,6 +116,18 @@ TEST(WriteProfileString, FailsWithoutHarmWhereItCannotWrite) {
     }
 }
 
+// The file behind a link is replaced, keeping its mode; the link stays.
+TEST(WriteProfileString, ReplacesTheFileBehindALinkAndKeepsItsMode) {
+    TempDir dir;
+    dir.Write("real.ini", "[S]\nk=1\n");
+    ASSERT_EQ(chmod(dir.NativeFile("real.ini").c_str(), 0640), 0);
+    ASSERT_EQ(symlink("real.ini", dir.NativeFile("link.ini").c_str()), 0);
+    ASSERT_TRUE(WriteProfileString(u"S", u"k", u"2", dir.File("link.ini")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.NativeFile("link.ini")));
+    EXPECT_EQ(ReadFileBytes(dir.NativeFile("real.ini")), "[S]\nk=2\n");
+    EXPECT_EQ(std::filesystem::status(dir.NativeFile("real.ini")).permissions(), std::filesystem::perms(0640));
+}
+
 // Number formatting and file names are checked through the pages and lists
 // that show them.
 // Valid text round-trips through the database and the settings tests.
