@@ -87,6 +87,14 @@ TEST(ConSettings, UnwritableFileKeepsDefaultsAndSaveStillSucceeds) {
     EXPECT_EQ(ReadFileBytes(dir.NativeFile("plain")), "x");
 }
 
+// The dialog test shows the messages; here the scan's own limits.
+TEST(OptionValues, ScanReadsSixtyThreeCharactersAndSaturates) {
+    EXPECT_EQ(ScanOptionInteger(u"  -3"), -3);
+    EXPECT_EQ(ScanOptionInteger(u"-"), std::nullopt);
+    EXPECT_EQ(ScanOptionInteger(std::u16string(63, u' ') + u"5"), std::nullopt);
+    EXPECT_EQ(ScanOptionInteger(u"-99999999999"), -2147483647 - 1);
+}
+
 PaneLayoutInput Input(int cx, int cy, int borderX = -1, int borderY = -1) {
     return {.clientWidth = cx, .clientHeight = cy, .labelWidth = 20, .statusHeight = 21, .statusWidth = cx,
             .scrollBarWidth = 17, .edgeWidth = 2, .borderX = borderX, .borderY = borderY};

@@ -227,5 +227,15 @@ TEST(TextLineReader, Cp932DecodesLikeIconv) {
     for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(lines[i], expected[i]) << "line " << i;
 }
 
+// No line end in 8 MB: one line, read in time linear in its size.
+TEST(TextLineReader, ReadsAHugeLineWithoutALineEnd) {
+    const std::string kanji(8 << 20, '\x88');
+    for (const std::string& bytes : {kanji, "\xFF\xFE" + kanji}) {
+        const Lines lines = ReadBytes(bytes);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_EQ(lines[0].size(), kanji.size() / 2);
+    }
+}
+
 }  // namespace
 }  // namespace zorvia

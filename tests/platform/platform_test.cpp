@@ -128,8 +128,6 @@ TEST(WriteProfileString, ReplacesTheFileBehindALinkAndKeepsItsMode) {
     EXPECT_EQ(std::filesystem::status(dir.NativeFile("real.ini")).permissions(), std::filesystem::perms(0640));
 }
 
-// Number formatting and file names are checked through the pages and lists
-// that show them.
 // Valid text round-trips through the database and the settings tests.
 TEST(Utf8Conversion, ReplacesMalformedInput) {
     EXPECT_EQ(Utf8ToWide(static_cast<const char*>(nullptr)), u"");
@@ -157,6 +155,18 @@ TEST(Utf8Conversion, AsciiRunsOfEveryLengthAroundOtherCharacters) {
                   std::string(before, 'x') + "\xEF\xBF\xBD");
     }
     EXPECT_EQ(WideToUtf8(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
+}
+
+// Padding and rounding the pages do not show; file names with a colon.
+TEST(Formatting, PadsAndRoundsLikePrintfAndKeepsFileNames) {
+    EXPECT_EQ(FormatInt(-5, 3, true), u"-05");
+    EXPECT_EQ(FormatInt(-2147483647 - 1), u"-2147483648");
+    EXPECT_EQ(FormatFixed2(2.675), u"2.67");  // the binary value is below 2.675
+    EXPECT_EQ(FormatSeconds(1234), u"1.23 sec");
+    for (const auto& [path, name] : {std::pair{u"E:\\texts\\a.txt", u"a.txt"}, {u"D:b.html", u"b.html"},
+                                     {u"/tmp/odd:name.txt", u"odd:name.txt"}, {u"plain", u"plain"}, {u"", u""}}) {
+        EXPECT_EQ(FileNameOfPath(path), name);
+    }
 }
 
 }  // namespace

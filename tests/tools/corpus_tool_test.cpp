@@ -157,6 +157,13 @@ TEST_F(CorpusTool, ImportsListsAndRemovesFilesAndWords) {
     EXPECT_TRUE(Contains(run.err, "削除しました")) << run.err;
     EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 1);
     EXPECT_EQ(Run({"remove-words", dir.NativeFile("none.txt")}).status, 1);
+    // Another program holds the write lock: nothing deleted, and said so.
+    CCorpusDatabase other;
+    ASSERT_TRUE(other.Open(W(path.c_str())) && other.Exec(u"BEGIN IMMEDIATE"));
+    dir.Write("end.txt", "end\n");
+    run = Run({"remove-words", dir.NativeFile("end.txt")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, "no word was deleted: database is locked")) << run.err;
 }
 
 TEST_F(CorpusTool, CtrlCRollsBackTheCurrentFileAndStops) {
