@@ -1,11 +1,9 @@
 #include "app/ui/word_input_service.h"
 
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -21,33 +19,15 @@
 
 #include "support/test_support.h"
 
-extern char** environ;
-
 namespace zorvia {
 namespace {
 
-// Keeps the event loop running until `done` holds; false after ten seconds.
-template <typename Predicate>
-bool PumpUntil(Predicate done) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        wxEventLoopBase::GetActive()->DispatchTimeout(10);
-    }
-    return true;
-}
+void DispatchOnce() { wxEventLoopBase::GetActive()->DispatchTimeout(10); }
 
 // Lets a word on its way to the target arrive.
 void PumpBriefly() {
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
-    PumpUntil([&] { return std::chrono::steady_clock::now() > until; });
-}
-
-// A poke as zorvia-poke sends it: the poke, then the advise start that
-// brings back its result.
-bool PokeAndConfirm(wxConnectionBase& connection, const char* text) {
-    return connection.Poke(wxASCII_STR("InputWord"), text, std::strlen(text) + 1, wxIPC_TEXT) &&
-           connection.StartAdvise(wxASCII_STR("InputWord"));
+    while (std::chrono::steady_clock::now() < until) DispatchOnce();
 }
 
 struct FakeTarget : IWordInputTarget {
@@ -67,30 +47,14 @@ protected:
 
     std::string SocketPath() const { return dir.NativeFile("Zorvia Concordancer"); }
 
-    // Runs the real client as a child while this process serves; returns
-    // its exit status and keeps its message.
+    // Runs the real client while this process serves; its exit status, and
+    // its message in `message`.
     int Poke(std::vector<std::string> args) {
         args.insert(args.begin(), ZORVIA_POKE_TOOL);
-        std::vector<char*> argv;
-        for (auto& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-        const std::string errors = dir.NativeFile("stderr");
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 2, errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        pid_t pid = 0;
-        const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        if (rc != 0) return -1;
-        int status = 0;
-        if (!PumpUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; })) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return -1;
-        }
-        message = test::ReadFileBytes(errors);
+        const test::ProgramRun run = test::RunProgram(args, DispatchOnce);
+        message = run.err;
         PumpBriefly();
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return run.status;
     }
 
     // A client inside the test, for what zorvia-poke does not send.
@@ -109,9 +73,9 @@ protected:
 TEST_F(WordInputServiceTest, DeliversPokedWordsAndRefusesEverythingElse) {
     test::TraceCapture trace;
     ASSERT_EQ(service.Start(&target), WordInputStart::Started);
-    EXPECT_EQ(Poke({"apple"}), 0) << message;
-    EXPECT_EQ(Poke({"りんご"}), 0) << message;
-    EXPECT_EQ(Poke({std::string(300, 'x')}), 0) << message;  // cut inside the buffer
+    for (const std::string& word : {std::string("apple"), std::string("りんご"), std::string(300, 'x')})
+        EXPECT_EQ(Poke({word}), 0) << message;
+    // The long one cut inside the buffer.
     EXPECT_EQ(target.words, (std::vector<std::u16string>{u"apple", u"りんご", std::u16string(255, u'x')}));
     EXPECT_NE(trace.Joined().find("[DDE] MyDdeProc\n[DDE]  connect.\n[DDE] 接続完了\n"
                                   "[DDE] MyDdeProc\n[DDE]  poke.\n[DDE] 受信データ：/apple/\n"),
@@ -130,16 +94,20 @@ TEST_F(WordInputServiceTest, DeliversPokedWordsAndRefusesEverythingElse) {
     EXPECT_EQ(target.words.size(), 3u);
 }
 
+// Without a window pokes are acknowledged and ignored; so are those of a
+// conversation opened while the window existed and used after Stop.
 TEST_F(WordInputServiceTest, PokesWithoutAWindowAreAcknowledgedAndIgnored) {
     ASSERT_EQ(service.Start(nullptr), WordInputStart::Started);
     EXPECT_EQ(Poke({"apple"}), 0);
     service.Stop();
-    // A conversation opened while the window existed, used after Stop.
     ASSERT_EQ(service.Start(&target), WordInputStart::Started);
     auto connection = Connect("Simulate");
     ASSERT_NE(connection, nullptr);
     service.Stop();
-    EXPECT_TRUE(PokeAndConfirm(*connection, "late"));
+    // As zorvia-poke sends it: the poke, then the advise start that brings
+    // back its result.
+    EXPECT_TRUE(connection->Poke(wxASCII_STR("InputWord"), "late", 5, wxIPC_TEXT) &&
+                connection->StartAdvise(wxASCII_STR("InputWord")));
     PumpBriefly();
     EXPECT_TRUE(target.words.empty());
     EXPECT_EQ(Poke({"apple"}), 3);  // the socket went with Stop
@@ -149,8 +117,7 @@ TEST_F(WordInputServiceTest, SocketAndItsDirectoryBelongToTheUserAlone) {
     ASSERT_EQ(service.Start(&target), WordInputStart::Started);
     struct stat st;
     ASSERT_EQ(lstat(SocketPath().c_str(), &st), 0);
-    EXPECT_TRUE(S_ISSOCK(st.st_mode));
-    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(st.st_mode & (S_IFMT | 07777), S_IFSOCK | 0600u);
     EXPECT_EQ(st.st_uid, geteuid());
     service.Stop();
 

@@ -1,8 +1,13 @@
-#include "corpus/corpus_database.h"
-
+// The database object, the corpus files and their registration dates.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
+#include <climits>
+
+#include "corpus/corpus_database.h"
+#include "corpus/database_files.h"
+#include "corpus/registered_files.h"
+#include "platform/program_dir.h"
+#include "support/corpus_builder.h"
 #include "support/test_support.h"
 
 namespace zorvia {
@@ -10,6 +15,8 @@ namespace {
 
 using test::TempDir;
 using test::W;
+using test::TraceCapture;
+using test::ScopedTimeZone;
 
 class CorpusDatabaseTest : public ::testing::Test {
 protected:
@@ -17,37 +24,24 @@ protected:
     CCorpusDatabase db;
 };
 
-TEST_F(CorpusDatabaseTest, StatementsWithoutRowsLeaveAnEmptyResult) {
+TEST_F(CorpusDatabaseTest, StatementsWithoutRowsLeaveAnEmptyResultAndCountsReadZero) {
     ASSERT_TRUE(db.Exec(u"SELECT 1 AS one"));
-    ASSERT_EQ(db.GetRowCount(), 1);
     EXPECT_TRUE(db.Exec(u"CREATE TABLE t (a TEXT, b INTEGER)"));
     EXPECT_EQ(db.GetRowCount(), 0);
     EXPECT_TRUE(db.GetColumnNames().empty());
-    EXPECT_TRUE(db.Exec(u"INSERT INTO t VALUES ('x', 1)"));
-    EXPECT_EQ(db.GetRowCount(), 0);
     EXPECT_TRUE(db.Exec(u"SELECT a FROM t WHERE b = 99"));
     EXPECT_EQ(db.GetRowCount(), 0);
     EXPECT_TRUE(db.GetColumnNames().empty());
-}
-
-TEST_F(CorpusDatabaseTest, CountOfEmptyTableReadsZero) {
-    ASSERT_TRUE(db.Exec(u"CREATE TABLE word (w TEXT)"));
-    ASSERT_TRUE(db.Exec(u"SELECT count(*) FROM word"));
+    ASSERT_TRUE(db.Exec(u"SELECT count(*) FROM t"));
     ASSERT_EQ(db.GetRowCount(), 1);
     EXPECT_EQ(db.GetCell(0, 0), u"0");
-    EXPECT_EQ(db.GetCellInt(0, 0), 0);
 }
 
 TEST_F(CorpusDatabaseTest, CellsReadAsIntegersTheWayTheCallersExpect) {
     ASSERT_TRUE(db.Exec(u"SELECT NULL, '12abc', '  -7', '+3', 'x9', 4294967297, ''"));
     EXPECT_EQ(db.GetCell(0, 0), u"");
-    EXPECT_EQ(db.GetCellInt(0, 0), 0);
-    EXPECT_EQ(db.GetCellInt(0, 1), 12);
-    EXPECT_EQ(db.GetCellInt(0, 2), -7);
-    EXPECT_EQ(db.GetCellInt(0, 3), 3);
-    EXPECT_EQ(db.GetCellInt(0, 4), 0);
-    EXPECT_EQ(db.GetCellInt(0, 5), 1);  // wraps like a 32-bit conversion
-    EXPECT_EQ(db.GetCellInt(0, 6), 0);
+    const int expected[] = {0, 12, -7, 3, 0, 1 /* wraps like a 32-bit conversion */, 0};
+    for (int c = 0; c < 7; ++c) EXPECT_EQ(db.GetCellInt(0, c), expected[c]) << c;
     // Cells that do not exist read as empty and 0 rather than crashing.
     EXPECT_EQ(db.GetCell(3, 0), u"");
     EXPECT_EQ(db.GetCellInt(0, 42), 0);
@@ -55,7 +49,7 @@ TEST_F(CorpusDatabaseTest, CellsReadAsIntegersTheWayTheCallersExpect) {
 
 TEST_F(CorpusDatabaseTest, TextRoundTripsThroughUtf8IncludingQuotesAndSupplementaryCharacters) {
     ASSERT_TRUE(db.Exec(u"CREATE TABLE t (a TEXT)"));
-    const std::u16string text = W("Don't 日本語 \xF0\x9D\x90\x80 \xF0\x9F\x98\x80 naïve");
+    const std::u16string text = W("Don't '' 日本語 \xF0\x9D\x90\x80 \xF0\x9F\x98\x80 \"naïve\\%_*?[");
     ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES ('" + EscapeSqlText(text) + u"')"));
     ASSERT_TRUE(db.Exec(u"SELECT a, length(a), hex(a) FROM t"));
     EXPECT_EQ(db.GetCell(0, 0), text);
@@ -68,59 +62,42 @@ TEST_F(CorpusDatabaseTest, TextRoundTripsThroughUtf8IncludingQuotesAndSupplement
 TEST_F(CorpusDatabaseTest, ColumnNamesComeFromTheFirstRowOnly) {
     ASSERT_TRUE(db.Exec(u"SELECT 1 AS a, 2 AS b UNION ALL SELECT 3, 4 UNION ALL SELECT 5, 6"));
     EXPECT_EQ(db.GetRowCount(), 3);
-    ASSERT_EQ(db.GetColumnNames().size(), 2u);
-    EXPECT_EQ(db.GetColumnNames()[0], u"a");
-    EXPECT_EQ(db.GetColumnNames()[1], u"b");
+    EXPECT_EQ(db.GetColumnNames(), (std::vector<std::u16string>{u"a", u"b"}));
     EXPECT_EQ(db.GetCellInt(2, 1), 6);
 }
 
-TEST_F(CorpusDatabaseTest, ErrorTextSurvivesLaterSuccess) {
+TEST_F(CorpusDatabaseTest, ErrorTextSurvivesLaterSuccessAndRowsBeforeAFailureStay) {
     EXPECT_FALSE(db.Exec(u"SELECT * FROM no_such_table"));
     const std::u16string error = db.GetErrorText();
     EXPECT_NE(error.find(u"no such table"), std::u16string::npos);
     EXPECT_TRUE(db.Exec(u"SELECT 1"));
     EXPECT_EQ(db.GetErrorText(), error);
-    EXPECT_FALSE(db.Exec(u"SELEC 1"));
-    EXPECT_NE(db.GetErrorText(), error);
-}
 
-TEST_F(CorpusDatabaseTest, RowsDeliveredBeforeAFailureStay) {
-    ASSERT_TRUE(db.Exec(u"CREATE TABLE t (a INTEGER)"));
-    ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (1), (2), (3)"));
     // abs() of the smallest integer overflows on the third row.
-    ASSERT_TRUE(db.Exec(u"UPDATE t SET a = -9223372036854775807 - 1 WHERE a = 3"));
+    ASSERT_TRUE(db.Exec(u"CREATE TABLE t (a INTEGER)"));
+    ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (1), (2), (-9223372036854775807 - 1)"));
     EXPECT_FALSE(db.Exec(u"SELECT abs(a) FROM t ORDER BY rowid"));
     EXPECT_EQ(db.GetRowCount(), 2);
+    EXPECT_NE(db.GetErrorText(), error);
 }
 
 TEST_F(CorpusDatabaseTest, LastInsertRowIdIsTheLow32Bits) {
     ASSERT_TRUE(db.Exec(u"CREATE TABLE t (id INTEGER PRIMARY KEY, a TEXT)"));
-    ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (NULL, 'a')"));
-    EXPECT_EQ(db.GetLastInsertRowId(), 1);
-    ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (4294967298, 'b')"));
-    EXPECT_EQ(db.GetLastInsertRowId(), 2);
-    ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (2147483648, 'c')"));
-    EXPECT_EQ(db.GetLastInsertRowId(), -2147483647 - 1);
-}
-
-TEST(CorpusDatabase, WithoutAConnectionEveryStatementFailsQuietly) {
-    CCorpusDatabase db;
-    EXPECT_FALSE(db.IsOpen());
-    EXPECT_FALSE(db.Exec(u"SELECT 1"));
-    EXPECT_EQ(db.GetRowCount(), 0);
-    EXPECT_EQ(db.GetCellInt(0, 0), 0);
-    EXPECT_TRUE(db.GetErrorText().empty());
-    EXPECT_EQ(db.GetLastInsertRowId(), 0);
+    for (const auto& [id, low] : {std::pair{u"NULL", 1}, {u"4294967298", 2}, {u"2147483648", -2147483647 - 1}}) {
+        ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (" + std::u16string(id) + u", 'a')"));
+        EXPECT_EQ(db.GetLastInsertRowId(), low);
+    }
 }
 
 TEST(CorpusDatabase, OpenCreatesAMissingFileAndFailsInAMissingDirectory) {
     TempDir dir;
     CCorpusDatabase db;
+    EXPECT_FALSE(db.Exec(u"SELECT 1"));  // nothing open yet, and nothing to read
+    EXPECT_TRUE(db.GetRowCount() == 0 && db.GetCellInt(0, 0) == 0 && db.GetErrorText().empty());
+    EXPECT_EQ(db.GetLastInsertRowId(), 0);
     EXPECT_TRUE(db.Open(dir.File("new.zorviacorpusdb")));
     EXPECT_TRUE(db.IsOpen());
-    db.Close();
-    EXPECT_FALSE(db.IsOpen());
-
+    // A failed open leaves nothing open, not even the file open before.
     EXPECT_FALSE(db.Open(dir.File("missing/sub/x.zorviacorpusdb")));
     EXPECT_FALSE(db.IsOpen());
     EXPECT_FALSE(db.GetErrorText().empty());
@@ -138,11 +115,58 @@ TEST(CorpusDatabase, AFileThatIsNotADatabaseOpensButEveryStatementFails) {
     EXPECT_EQ(test::ReadFileBytes(dir.NativeFile("junk.zorviacorpusdb")), std::string(4096, 'J'));
 }
 
-TEST(EscapeSqlText, DoublesEveryQuoteAndNothingElse) {
-    EXPECT_EQ(EscapeSqlText(u""), u"");
-    EXPECT_EQ(EscapeSqlText(u"don't"), u"don''t");
-    EXPECT_EQ(EscapeSqlText(u"''"), u"''''");
-    EXPECT_EQ(EscapeSqlText(u"a\"b\\c%_*?["), u"a\"b\\c%_*?[");
+TEST(DatabaseFiles, SchemaIsCreatedOnceAndReopeningLogsFiveFailuresAndKeepsTheData) {
+    TempDir dir;
+    const auto path = dir.File("c.zorviacorpusdb");
+    {
+        CCorpusDatabase db;
+        TraceCapture trace;
+        ASSERT_TRUE(OpenDatabaseWithSchema(db, path));
+        EXPECT_EQ(trace.Count("exec error"), 0);
+        EXPECT_EQ(test::QueryRows(db, u"SELECT name FROM sqlite_master ORDER BY rowid"),
+                  (std::vector<std::u16string>{u"original_file", u"line", u"word", u"word_word_upper", u"line_line_no"}));
+        ASSERT_TRUE(db.Exec(u"INSERT INTO original_file VALUES( NULL, 'a.txt', 0,'' )"));
+    }
+    CCorpusDatabase db;
+    TraceCapture trace;
+    EXPECT_TRUE(OpenDatabaseWithSchema(db, path));
+    EXPECT_EQ(trace.Count("exec error : "), 5);
+    EXPECT_EQ(trace.Count("open db : "), 1);
+    EXPECT_EQ(test::QueryInt(db, u"SELECT count(*) FROM original_file"), 1);
+
+    // A failed open is traced once and leaves nothing open.
+    EXPECT_FALSE(OpenDatabaseWithSchema(db, dir.File("no/such/dir/b.zorviacorpusdb")));
+    EXPECT_FALSE(db.IsOpen());
+    EXPECT_EQ(trace.Count("open error : "), 1);
+    EXPECT_EQ(trace.Count("exec error : "), 5);
+}
+
+TEST(DatabaseFiles, StartupPathFallsBackToTheDefaultFile) {
+    TempDir dir;
+    SetProgramDirectoryForTesting(dir.File("prog"));
+    const std::u16string expected = dir.File("prog/x.zorviacorpusdb");
+    EXPECT_EQ(StartupDatabasePath(u""), expected);
+    EXPECT_EQ(StartupDatabasePath(dir.File("deleted.zorviacorpusdb")), expected);
+    const auto existing = dir.Write("kept.zorviacorpusdb", "");
+    EXPECT_EQ(StartupDatabasePath(existing), existing);
+    SetProgramDirectoryForTesting(u"");
+}
+
+TEST(FormatRegistrationDate, ShowsLocalTimeToTheMinuteWithDaylightSaving) {
+    {
+        ScopedTimeZone zone("JST-9");
+        EXPECT_EQ(FormatRegistrationDate(1175385900 + 59), u"2007/04/01 09:05");  // 00:05 UTC, seconds dropped
+        EXPECT_EQ(FormatRegistrationDate(1199143800), u"2008/01/01 08:30");       // the year before in UTC
+    }
+    {
+        ScopedTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+        EXPECT_EQ(FormatRegistrationDate(1141736700), u"2006/03/07 14:05");  // UTC+1
+        EXPECT_EQ(FormatRegistrationDate(1152273900), u"2006/07/07 14:05");  // UTC+2
+    }
+    ScopedTimeZone zone("UTC0");
+    EXPECT_EQ(FormatRegistrationDate(-60), u"1969/12/31 23:59");
+    EXPECT_EQ(FormatRegistrationDate(INT_MIN), u"1901/12/13 20:45");
+    EXPECT_EQ(FormatRegistrationDate(INT_MAX), u"2038/01/19 03:14");
 }
 
 }  // namespace

@@ -5,42 +5,32 @@
 #include <wx/button.h>
 #include <wx/listctrl.h>
 
-#include <filesystem>
 #include <memory>
 
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
-#include "corpus/file_import.h"
 #include "corpus/registered_files.h"
 #include "corpus/ui/file_delete_dlg.h"
 #include "corpus/ui/progress_dlg.h"
 #include "gui/gui_support.h"
+#include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
+#include "support/corpus_builder.h"
 
 namespace zorvia {
 namespace {
 
+using test::Click;
+using test::Command;
+using test::FindTopLevel;
 using test::MainWindowFixture;
-
 using Texts = std::vector<std::u16string>;
 
-Texts MessageTexts(const test::FakePrompt& prompt) {
-    Texts texts;
-    for (const auto& m : prompt.messages) texts.push_back(m.text);
-    return texts;
-}
-
 Texts RegisteredPaths(CCorpusDatabase& db) {
-    Texts paths;
-    EXPECT_TRUE(db.Exec(u"SELECT filename FROM original_file ORDER BY oid"));
-    for (int r = 0; r < db.GetRowCount(); ++r) paths.push_back(db.GetCell(r, 0));
-    return paths;
+    return test::QueryRows(db, u"SELECT filename FROM original_file ORDER BY oid");
 }
 
-int CountRows(CCorpusDatabase& db, const char16_t* table) {
-    EXPECT_TRUE(db.Exec(std::u16string(u"SELECT count(*) FROM ") + table));
-    return db.GetCellInt(0, 0);
-}
+int CountWords(CCorpusDatabase& db) { return test::QueryInt(db, u"SELECT count(*) FROM word"); }
 
 wxDropFilesEvent* DropEvent(const Texts& paths) {
     auto* files = new wxString[paths.size()];
@@ -53,28 +43,9 @@ void Drop(CConcordancerDlg& w, const Texts& paths) {
     w.ProcessWindowEvent(*event);
 }
 
-void Command(CConcordancerDlg& w, int id) {
-    wxCommandEvent event(wxEVT_MENU, id);
-    w.ProcessWindowEvent(event);
-}
-
-template <typename T>
-T* FindTopLevel() {
-    for (wxWindow* window : wxTopLevelWindows) {
-        if (auto* found = dynamic_cast<T*>(window)) return found;
-    }
-    return nullptr;
-}
-
-void Click(wxWindow* parent, int id) {
-    wxWindow* button = parent->FindWindow(id);
-    ASSERT_NE(button, nullptr);
-    wxCommandEvent click(wxEVT_BUTTON, id);
-    click.SetEventObject(button);
-    button->GetEventHandler()->ProcessEvent(click);
-}
-
-TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
+// Files are added by dropping them, asked for until Shift is held or Cancel
+// chosen, or through the file chooser; every command needs an open corpus.
+TEST(CorpusCommands, DroppedAndChosenFilesAreAddedAndEveryCommandNeedsTheCorpus) {
     MainWindowFixture f;
     CConcordancerDlg& w = f.Start();
     const Texts three = {f.dir.Write("a.txt", "alpha\n"), f.dir.Write("b b.html", "<p>beta</p>\n"),
@@ -84,33 +55,56 @@ TEST(CorpusCommands, DroppedFilesAreAskedForUntilShiftIsHeldOrCancelIsChosen) {
     f.prompt.answers = {PromptAnswer::Yes};
     f.prompt.shiftDown = true;
     Drop(w, three);
-    EXPECT_EQ(MessageTexts(f.prompt), Texts{three[0] + u" をデータベースに追加しますか？"});
+    EXPECT_EQ(f.prompt.Texts(), Texts{three[0] + u" をデータベースに追加しますか？"});
     EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::YesNoCancel);
     EXPECT_EQ(RegisteredPaths(w.m_db), three);
     // The progress window is gone and the main window usable again.
     EXPECT_EQ(FindTopLevel<CConProgressDlg>(), nullptr);
     EXPECT_TRUE(w.IsEnabled());
-    EXPECT_EQ(w.GetStatusPart(0), u"Ready");
 
     // Without Shift: Yes for the first, Cancel for the second.
     f.prompt.messages.clear();
     f.prompt.shiftDown = false;
     f.prompt.answers = {PromptAnswer::Yes, PromptAnswer::Cancel};
     Drop(w, three);
-    EXPECT_EQ(MessageTexts(f.prompt), (Texts{three[0] + u" をデータベースに追加しますか？",
-                                              three[1] + u" をデータベースに追加しますか？"}));
-    EXPECT_EQ(RegisteredPaths(w.m_db).size(), 4u);
-    EXPECT_EQ(RegisteredPaths(w.m_db).back(), three[0]);
+    EXPECT_EQ(f.prompt.Texts(),
+              (Texts{three[0] + u" をデータベースに追加しますか？", three[1] + u" をデータベースに追加しますか？"}));
+    EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{three[0], three[1], three[2], three[0]}));
 
     // An unknown kind is asked for all the same, then refused.
     f.prompt.messages.clear();
     f.prompt.answers = {PromptAnswer::Yes};
     const auto doc = f.dir.Write("notes.doc", "x\n");
     Drop(w, {doc});
-    EXPECT_EQ(MessageTexts(f.prompt),
+    EXPECT_EQ(f.prompt.Texts(),
               (Texts{doc + u" をデータベースに追加しますか？", u"ファイル形式が不明です。追加できません。"}));
     EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::YesNo);
     EXPECT_EQ(RegisteredPaths(w.m_db).size(), 4u);
+
+    // The add-file command goes through the file chooser.
+    f.prompt.messages.clear();
+    const auto path = f.dir.Write("added file.txt", "one two\n\nthree\n");
+    f.prompt.files = {path, std::nullopt};
+    Command(w, ID_ADD_FILE);
+    Command(w, ID_ADD_FILE);  // cancelled: nothing
+    EXPECT_EQ(RegisteredPaths(w.m_db).back(), path);
+    EXPECT_EQ(CountWords(w.m_db), 7);
+    EXPECT_TRUE(f.prompt.messages.empty());
+
+    // No database: the guard, and no chooser; the version page needs none.
+    w.m_db.Close();
+    const int guarded[] = {ID_ADD_FILE, ID_DELETE_FILE, ID_DELETE_WORDS_IN_FILE, ID_REGISTERED_FILE_LIST, ID_DEFRAG};
+    for (int id : guarded) Command(w, id);
+    EXPECT_EQ(f.prompt.Texts(), Texts(std::size(guarded), u"データベースが開かれていません"));
+    EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::Ok);
+    EXPECT_EQ(f.prompt.fileRequests.size(), 2u);
+    Command(w, ID_VERSION);
+    EXPECT_NE(w.m_body->PageText().find(u" registered files :          0"), std::u16string::npos);
+    // A drop has no guard of its own: each import runs it.
+    f.prompt.messages.clear();
+    f.prompt.answers = {PromptAnswer::Yes};
+    Drop(w, {path});
+    EXPECT_EQ(f.prompt.Texts(), (Texts{path + u" をデータベースに追加しますか？", u"データベースが開かれていません"}));
 }
 
 TEST(CorpusCommands, NoCommandRunsInsideAnImportsTransaction) {
@@ -124,56 +118,16 @@ TEST(CorpusCommands, NoCommandRunsInsideAnImportsTransaction) {
     test::Pump();
     EXPECT_TRUE(f.prompt.messages.empty());
     EXPECT_EQ(RegisteredPaths(w.m_db), Texts{f.dir.File("big.txt")});
-    EXPECT_EQ(CountRows(w.m_db, u"word"), 2);
+    EXPECT_EQ(CountWords(w.m_db), 2);
     EXPECT_TRUE(w.IsEnabled());
 }
 
-TEST(CorpusCommands, AddFileGoesThroughTheChooserAndTheGuard) {
-    MainWindowFixture f;
-    CConcordancerDlg& w = f.Start();
-    const auto path = f.dir.Write("added file.txt", "one two\n\nthree\n");
-    f.prompt.files = {path};
-    Command(w, ID_ADD_FILE);
-    ASSERT_EQ(f.prompt.fileRequests.size(), 1u);
-    EXPECT_EQ(f.prompt.fileRequests[0].filters.size(), 4u);
-    EXPECT_EQ(f.prompt.fileRequests[0].defaultPattern, u"*.txt");
-    EXPECT_EQ(RegisteredPaths(w.m_db), Texts{path});
-    EXPECT_EQ(CountRows(w.m_db, u"word"), 3);
-    EXPECT_TRUE(f.prompt.messages.empty());
-
-    // Cancelled chooser: nothing.
-    f.prompt.files = {std::nullopt};
-    Command(w, ID_ADD_FILE);
-    EXPECT_EQ(RegisteredPaths(w.m_db).size(), 1u);
-
-    // No database: the guard, and no chooser.
-    w.m_db.Close();
-    for (int id : {ID_ADD_FILE, ID_DELETE_FILE, ID_DELETE_WORDS_IN_FILE}) Command(w, id);
-    EXPECT_EQ(MessageTexts(f.prompt), Texts(3, u"データベースが開かれていません"));
-    EXPECT_EQ(f.prompt.fileRequests.size(), 2u);
-    // A drop has no guard of its own: each import runs it.
-    f.prompt.messages.clear();
-    f.prompt.answers = {PromptAnswer::Yes};
-    Drop(w, {path});
-    EXPECT_EQ(MessageTexts(f.prompt), (Texts{path + u" をデータベースに追加しますか？",
-                                              u"データベースが開かれていません"}));
-}
-
-std::int64_t g_clock = 0;
-std::int64_t Clock() { return g_clock; }
-
 TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
-    MainWindowFixture f;
+    test::MainWindowFixture f;
+    for (const char* name : {"/texts/b.html", "/texts/a.txt", "/texts/c.txt"}) f.AddCorpusFile(name, {"word"});
     CConcordancerDlg& w = f.Start();
-    SetRegistrationClockForTesting(&Clock);
-    std::filesystem::create_directories(f.dir.NativeFile("texts"));
     // Registered out of date order.
-    for (const auto& [name, when] : {std::pair{"texts/b.html", 1'175'385'900}, {"texts/a.txt", 1'141'707'900},
-                                     {"texts/c.txt", 1'200'000'000}}) {
-        g_clock = when;
-        ASSERT_TRUE(w.ImportFile(f.dir.Write(name, "word\n")));
-    }
-    SetRegistrationClockForTesting(nullptr);
+    ASSERT_TRUE(w.m_db.Exec(u"UPDATE original_file SET date = CASE oid WHEN 1 THEN 2000 WHEN 2 THEN 1000 ELSE 3000 END"));
 
     // The menu command runs the dialog modally.
     bool seen = false;
@@ -189,13 +143,13 @@ TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     d->Show();
     wxListCtrl* list = d->List();
     auto names = [&] {
-        Texts shown;
-        for (long i = 0; i < list->GetItemCount(); ++i) shown.push_back(FromWx(list->GetItemText(i)));
+        Texts shown(list->GetItemCount());
+        for (long i = 0; i < list->GetItemCount(); ++i) shown[i] = FromWx(list->GetItemText(i));
         return shown;
     };
     EXPECT_EQ(FromWx(d->GetTitle()), u"ファイルの削除");
     EXPECT_EQ(names(), (Texts{u"a.txt", u"b.html", u"c.txt"}));
-    EXPECT_EQ(FromWx(list->GetItemText(1, 1)), FormatRegistrationDate(1'175'385'900));
+    EXPECT_EQ(FromWx(list->GetItemText(1, 1)), FormatRegistrationDate(2000));
 
     Click(d, ID_FILE_DELETE_BUTTON);  // nothing selected: nothing asked
     EXPECT_TRUE(f.prompt.messages.empty());
@@ -203,12 +157,12 @@ TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     list->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
     Click(d, ID_FILE_DELETE_BUTTON);
-    EXPECT_EQ(MessageTexts(f.prompt), Texts{f.dir.File("texts/b.html") + u" を削除してもよろしいですか？"});
+    EXPECT_EQ(f.prompt.Texts(), Texts{u"/texts/b.html を削除してもよろしいですか？"});
     EXPECT_EQ(list->GetSelectedItemCount(), 2);
     Click(d, ID_FILE_DELETE_BUTTON);
     EXPECT_EQ(names(), (Texts{u"a.txt", u"c.txt"}));
-    EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{f.dir.File("texts/a.txt"), f.dir.File("texts/c.txt")}));
-    EXPECT_EQ(CountRows(w.m_db, u"word"), 2);
+    EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{u"/texts/a.txt", u"/texts/c.txt"}));
+    EXPECT_EQ(CountWords(w.m_db), 2);
 
     // A removal that fails keeps its item, and says why.
     ASSERT_TRUE(w.m_db.Exec(u"CREATE TRIGGER keep BEFORE DELETE ON original_file "
@@ -216,40 +170,32 @@ TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     f.prompt.messages.clear();
     f.prompt.answers = {PromptAnswer::Yes};
     Click(d, ID_FILE_DELETE_BUTTON);
-    ASSERT_EQ(f.prompt.messages.size(), 2u);
-    EXPECT_NE(f.prompt.messages[1].text.find(u"kept by rule"), std::u16string::npos);
+    EXPECT_NE(f.prompt.messages.back().text.find(u"kept by rule"), std::u16string::npos);
     EXPECT_EQ(names().size(), 2u);
     EXPECT_TRUE(d->IsShown());
     d->Destroy();
 }
 
-class StopWordCommandTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        w = &f.Start();
-        ASSERT_TRUE(w->ImportFile(f.dir.Write("corpus.txt", "the cat\nthe dog\n")));
-    }
-    void Run(const std::string& list) {
+TEST(StopWordCommand, AskedFromOneHundredThousandLinesOnAndCancelledByItsButton) {
+    MainWindowFixture f;
+    CConcordancerDlg& w = f.Start();
+    ASSERT_TRUE(w.ImportFile(f.dir.Write("corpus.txt", "the cat\nthe dog\n")));
+    const auto Run = [&](const std::string& list) {
         f.prompt.messages.clear();
         f.prompt.files = {f.dir.Write("ignore.txt", list)};
-        Command(*w, ID_DELETE_WORDS_IN_FILE);
-    }
-    MainWindowFixture f;
-    CConcordancerDlg* w = nullptr;
-};
-
-TEST_F(StopWordCommandTest, AskedFromOneHundredThousandLinesOnAndCancelledByItsButton) {
+        Command(w, ID_DELETE_WORDS_IN_FILE);
+    };
     Run(std::string(99'998, '\n') + "the\n");  // 99,999 lines
     ASSERT_EQ(f.prompt.fileRequests.size(), 1u);
     EXPECT_EQ(f.prompt.fileRequests[0].initialName, u"ignore.txt");
-    EXPECT_EQ(MessageTexts(f.prompt), Texts{u"削除しました"});
-    EXPECT_EQ(CountRows(w->m_db, u"word"), 2);
+    EXPECT_EQ(f.prompt.Texts(), Texts{u"削除しました"});
+    EXPECT_EQ(CountWords(w.m_db), 2);
 
     const Texts asked = {u"ファイルが１０万行以上あります。読み込みを続けますか？", u"中止しました"};
     f.prompt.answers = {PromptAnswer::No};
     Run(std::string(99'999, '\n') + "cat\n");  // 100,000 lines
-    EXPECT_EQ(MessageTexts(f.prompt), asked);
-    EXPECT_EQ(CountRows(w->m_db, u"word"), 2);
+    EXPECT_EQ(f.prompt.Texts(), asked);
+    EXPECT_EQ(CountWords(w.m_db), 2);
 
     // Yes, but the progress window's cancel button is pressed meanwhile:
     // the first pump of the deleting pass sees it.
@@ -258,11 +204,11 @@ TEST_F(StopWordCommandTest, AskedFromOneHundredThousandLinesOnAndCancelledByItsB
     };
     f.prompt.answers = {PromptAnswer::Yes};
     Run(std::string(99'999, '\n') + "cat dog\n");
-    EXPECT_EQ(MessageTexts(f.prompt), asked);
-    EXPECT_EQ(CountRows(w->m_db, u"word"), 2);
-    EXPECT_EQ(w->GetStatusPart(0), u"loading... (line : 0)");
+    EXPECT_EQ(f.prompt.Texts(), asked);
+    EXPECT_EQ(CountWords(w.m_db), 2);
+    EXPECT_EQ(w.GetStatusPart(0), u"loading... (line : 0)");
     EXPECT_EQ(FindTopLevel<CConProgressDlg>(), nullptr);
-    EXPECT_TRUE(w->IsEnabled());
+    EXPECT_TRUE(w.IsEnabled());
 }
 
 }  // namespace

@@ -1,19 +1,17 @@
 #include "gui/gui_support.h"
 
+#include <gtest/gtest.h>
+
 #include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/utils.h>
 #include <wx/webview.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include "app/ui/concordancer_dlg.h"
 #include "corpus/ui/progress_dlg.h"
 #include "platform/program_dir.h"
 #include "platform/text_convert.h"
+#include "support/corpus_builder.h"
 
 namespace zorvia::test {
 
@@ -22,43 +20,47 @@ void Pump() {
     if (wxTheApp != nullptr) wxTheApp->ProcessIdle();
 }
 
+void PumpAndRest() {
+    Pump();
+    wxMilliSleep(5);
+}
+
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     const wxLongLong end = wxGetLocalTimeMillis() + timeoutMs;
     while (!done()) {
         if (wxGetLocalTimeMillis() > end) return false;
-        Pump();
-        wxMilliSleep(5);
+        PumpAndRest();
     }
     return true;
-}
-
-int RunProgram(std::vector<std::string> args, std::string* errors, int timeoutMs) {
-    TempDir scratch;
-    const std::string errorFile = scratch.NativeFile("stderr");
-    std::vector<char*> argv;
-    for (auto& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return -1;
-    int status = 0;
-    if (!WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, timeoutMs)) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        return -1;
-    }
-    if (errors != nullptr) *errors = ReadFileBytes(errorFile);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 std::string RunScript(wxWebView* view, const std::string& script) {
     wxString output;
     if (view == nullptr || !view->RunScript(wxString::FromUTF8(script), &output)) return "<script failed>";
     return std::string(output.utf8_str());
+}
+
+void Command(wxWindow& window, int id) {
+    wxCommandEvent event(wxEVT_MENU, id);
+    window.ProcessWindowEvent(event);
+}
+
+void Key(wxWindow& window, int keyCode, bool control) {
+    wxKeyEvent event(wxEVT_CHAR_HOOK);
+    event.m_keyCode = keyCode;
+    event.m_controlDown = control;
+    window.ProcessWindowEvent(event);
+}
+
+void Click(wxWindow* parent, int id) {
+    wxWindow* button = parent->FindWindow(id);
+    if (button == nullptr) {
+        ADD_FAILURE() << "no button " << id;
+        return;
+    }
+    wxCommandEvent click(wxEVT_BUTTON, id);
+    click.SetEventObject(button);
+    button->GetEventHandler()->ProcessEvent(click);
 }
 
 MainWindowFixture::MainWindowFixture() { SetProgramDirectoryForTesting(Utf8ToWide(dir.path())); }
@@ -76,6 +78,16 @@ CConcordancerDlg& MainWindowFixture::Start() {
     Pump();
     window->LayoutPanes();
     return *window;
+}
+
+void MainWindowFixture::WriteSettings(const std::string& lines) {
+    dir.Write("option.ini", "[Zorvia Concordancer]\n" + lines);
+}
+
+void MainWindowFixture::AddCorpusFile(const std::string& path, const std::vector<std::string>& lines) {
+    CCorpusDatabase db;
+    OpenCorpus(db, dir.File("x.zorviacorpusdb"));
+    AddFile(db, path, lines);
 }
 
 void MainWindowFixture::Close() {

@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
+#include <wx/toplevel.h>
+
 #include "app/con_settings.h"
 #include "support/test_support.h"
 
-class wxWindow;
 class wxWebView;
 
 namespace zorvia {
@@ -22,14 +23,26 @@ namespace zorvia::test {
 bool WaitUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 // Processes what is pending now.
 void Pump();
-
-// Runs a program to its end while this process keeps handling events (so
-// that a window under test can answer it); its exit status, -1 when it did
-// not end normally. Its standard error goes to `errors`.
-int RunProgram(std::vector<std::string> args, std::string* errors = nullptr, int timeoutMs = 30000);
+// Pump, then a few milliseconds' rest: what a wait repeats, e.g. while a
+// program started by RunProgram talks to a window under test.
+void PumpAndRest();
 
 // Runs a script in the view and returns its result as text.
 std::string RunScript(wxWebView* view, const std::string& script);
+
+// A menu command, a key as the window's key hook sees it, a click on the
+// button `id` inside `parent`: events as the window gets them.
+void Command(wxWindow& window, int id);
+void Key(wxWindow& window, int keyCode, bool control = false);
+void Click(wxWindow* parent, int id);
+
+// The top-level window of type T, or nullptr.
+template <typename T>
+T* FindTopLevel() {
+    for (wxWindow* window : wxTopLevelWindows)
+        if (auto* found = dynamic_cast<T*>(window)) return found;
+    return nullptr;
+}
 
 // A main window started in a program directory of its own.
 class MainWindowFixture {
@@ -41,6 +54,9 @@ public:
     CConcordancerDlg& Start();
     // Closes it as the close box does and waits until it is gone.
     void Close();
+    // Before Start: settings lines for option.ini, a file for the corpus.
+    void WriteSettings(const std::string& lines);
+    void AddCorpusFile(const std::string& path, const std::vector<std::string>& lines);
 
     TempDir dir;
     CConSettings settings;

@@ -1,18 +1,15 @@
 #include <gtest/gtest.h>
-#include <wx/button.h>
 #include <wx/display.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
-#include <wx/textctrl.h>
 
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
 #include "concordance/ui/concordance_list_box.h"
-#include "corpus/corpus_database.h"
 #include "gui/gui_support.h"
-#include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
+#include "support/corpus_builder.h"
 
 namespace zorvia {
 namespace {
@@ -20,68 +17,80 @@ namespace {
 using test::MainWindowFixture;
 using test::ReadFileBytes;
 
-TEST(MainWindow, FirstStartWithoutSettingsFile) {
+TEST(MainWindow, FirstStartWithoutSettingsFileAndTheMenu) {
     MainWindowFixture f;
     CConcordancerDlg& w = f.Start();
     EXPECT_EQ(FromWx(w.GetTitle()), u"x.zorviacorpusdb - Zorvia Concordancer Ver.1.0.1");
-    const wxRect r = w.GetRect();
     const wxRect desktop = wxDisplay(0u).GetGeometry();
-    EXPECT_EQ(r.GetSize(), wxSize(640, 480));
-    EXPECT_EQ(r.GetPosition(), wxPoint((desktop.width - 640) / 2, (desktop.height - 480) / 2));
+    EXPECT_EQ(w.GetRect(), wxRect((desktop.width - 640) / 2, (desktop.height - 480) / 2, 640, 480));
     EXPECT_EQ(w.GetStatusPart(0), u"Ready");
 
     // The default corpus was created beside the program with its schema.
     CCorpusDatabase db;
     ASSERT_TRUE(db.Open(f.dir.File("x.zorviacorpusdb")));
-    ASSERT_TRUE(db.Exec(u"SELECT count(*) FROM sqlite_master"));
-    EXPECT_EQ(db.GetCellInt(0, 0), 5);
+    EXPECT_EQ(test::QueryInt(db, u"SELECT count(*) FROM sqlite_master"), 5);
 
     // The default layout: word list 110 wide, concordance list down to 200.
-    EXPECT_EQ(w.m_wordList->GetPosition(), wxPoint(0, 29));
-    EXPECT_EQ(w.m_wordList->GetSize().x, 110);
+    EXPECT_EQ(w.m_wordList->GetRect(), wxRect(0, 29, 110, w.m_wordList->GetSize().y));
     EXPECT_EQ(w.m_concordanceList->GetRect(), wxRect(115, 29, w.m_panel->GetClientSize().x - 115, 171));
+
+    // The menus in order; the prompts of their items in the status bar.
+    wxMenuBar* bar = w.GetMenuBar();
+    std::string layout;  // command numbers, "-" for separators
+    for (std::size_t m = 0; m < bar->GetMenuCount(); ++m) {
+        layout += test::N(FromWx(bar->GetMenuLabel(m))) + ":";
+        for (wxMenuItem* item : bar->GetMenu(m)->GetMenuItems())
+            layout += item->IsSeparator() ? " -" : " " + std::to_string(CommandOfMenuItem(item->GetId()));
+        layout += "\n";
+    }
+    EXPECT_EQ(layout, "ファイル(&F): 32779 32786 - 32777 32778 - 32780\n"
+                      "ツール(&T): 32782 32788 - 32801 32803 32790 - 32792 32805\nヘルプ(&H): 32776\n");
+    EXPECT_EQ(FromWx(bar->GetMenu(0)->FindItemByPosition(4)->GetItemLabel()), u"データベースを開く(&D)...");
+    const auto event = [&](wxEventType type, int id) {
+        wxMenuEvent menuEvent(type, id);
+        w.ProcessWindowEvent(menuEvent);
+        return w.GetStatusPart(0);
+    };
+    EXPECT_EQ(event(wxEVT_MENU_HIGHLIGHT, MenuItemId(ID_ADD_FILE)), u"データベースにファイルを追加します");
+    EXPECT_EQ(event(wxEVT_MENU_HIGHLIGHT, MenuItemId(ID_OPTIONS)), u"");
+    EXPECT_EQ(event(wxEVT_MENU_CLOSE, 0), u"Ready");
 
     w.SetPosition(wxPoint(-30, 12));
     f.Close();
-    const std::string ini = ReadFileBytes(f.ProgramFile("option.ini"));
-    const std::string expected =
-        "[Zorvia Concordancer]\n"
-        "use-incremental-search=1\n"
-        "use-concordance-line-style=1\n"
-        "concordance-line-count=50\n"
-        "wordlist-search-count=20\n"
-        "window-width=640\n"
-        "window-height=480\n"
-        "window-pos-x=0\n"
-        "window-pos-y=12\n"
-        "horizontal-pane-border-x=110\n"
-        "vertical-pane-border-y=200\n"
-        "body-line=100\n"
-        "database-path=" + f.ProgramFile("x.zorviacorpusdb") + "\n";
-    EXPECT_EQ(ini, expected);
+    EXPECT_EQ(ReadFileBytes(f.ProgramFile("option.ini")),
+              "[Zorvia Concordancer]\n"
+              "use-incremental-search=1\n"
+              "use-concordance-line-style=1\n"
+              "concordance-line-count=50\n"
+              "wordlist-search-count=20\n"
+              "window-width=640\n"
+              "window-height=480\n"
+              "window-pos-x=0\n"
+              "window-pos-y=12\n"
+              "horizontal-pane-border-x=110\n"
+              "vertical-pane-border-y=200\n"
+              "body-line=100\n"
+              "database-path=" + f.ProgramFile("x.zorviacorpusdb") + "\n");
 }
 
-TEST(MainWindow, StoredPlacementAndOutOfRangeBordersAreUsedAndCorrected) {
+TEST(MainWindow, StoredPlacementIsUsedAndOutOfRangeBordersCorrected) {
     MainWindowFixture f;
-    f.dir.Write("option.ini",
-                "[Zorvia Concordancer]\nwindow-pos-x=20\nwindow-pos-y=30\nwindow-width=700\nwindow-height=500\n"
-                "horizontal-pane-border-x=10\nvertical-pane-border-y=9999\n");
+    f.WriteSettings("window-pos-x=20\nwindow-pos-y=30\nwindow-width=700\nwindow-height=500\n"
+                    "horizontal-pane-border-x=10\nvertical-pane-border-y=9999\n");
     CConcordancerDlg& w = f.Start();
     EXPECT_EQ(w.GetRect(), wxRect(20, 30, 700, 500));
     EXPECT_EQ(w.m_wordList->GetSize().x, 50);
     EXPECT_EQ(w.m_concordanceList->GetSize().y, 500 - 29);
+    // Smaller than the minimum is refused.
+    EXPECT_EQ(w.GetMinSize(), wxSize(240, 320));
+    w.SetSize(100, 100);
+    test::Pump();
+    EXPECT_GE(w.GetSize().x, 240);
+    EXPECT_GE(w.GetSize().y, 320);
     f.Close();
     const std::string ini = ReadFileBytes(f.ProgramFile("option.ini"));
     EXPECT_NE(ini.find("horizontal-pane-border-x=50\n"), std::string::npos);
     EXPECT_NE(ini.find("vertical-pane-border-y=500\n"), std::string::npos);
-}
-
-TEST(MainWindow, StoredDatabasePathThatIsGoneFallsBackToTheDefault) {
-    MainWindowFixture f;
-    f.dir.Write("option.ini", "[Zorvia Concordancer]\ndatabase-path=" + f.ProgramFile("gone.zorviacorpusdb") + "\n");
-    CConcordancerDlg& w = f.Start();
-    EXPECT_EQ(w.m_settings.databasePath.value, f.dir.File("x.zorviacorpusdb"));
-    EXPECT_TRUE(w.m_db.IsOpen());
 }
 
 void Mouse(wxWindow* target, wxEventType type, int x, int y) {
@@ -116,61 +125,9 @@ TEST(MainWindow, SplittersFollowTheMouseWithinTheirLimits) {
     Mouse(panel, wxEVT_MOTION, 400, 2000);
     EXPECT_EQ(w.m_concordanceList->GetRect().GetBottom() + 1, 500);
     Mouse(panel, wxEVT_LEFT_UP, 400, 2000);
-
     // After the release, moving the mouse changes nothing.
     Mouse(panel, wxEVT_MOTION, 400, 100);
     EXPECT_EQ(w.m_settings.verticalPaneBorderY.value, 500);
-    f.Close();
-    const std::string ini = ReadFileBytes(f.ProgramFile("option.ini"));
-    EXPECT_NE(ini.find("horizontal-pane-border-x=300\n"), std::string::npos);
-    EXPECT_NE(ini.find("vertical-pane-border-y=500\n"), std::string::npos);
-}
-
-TEST(MainWindow, CannotBeMadeSmallerThanTheMinimum) {
-    MainWindowFixture f;
-    CConcordancerDlg& w = f.Start();
-    EXPECT_EQ(w.GetMinSize(), wxSize(240, 320));
-    w.SetSize(100, 100);
-    test::Pump();
-    EXPECT_GE(w.GetSize().x, 240);
-    EXPECT_GE(w.GetSize().y, 320);
-}
-
-TEST(MainWindow, MenuHasTheItemsInOrderAndPromptsInTheStatusBar) {
-    MainWindowFixture f;
-    CConcordancerDlg& w = f.Start();
-    wxMenuBar* bar = w.GetMenuBar();
-    ASSERT_EQ(bar->GetMenuCount(), 3u);
-    EXPECT_EQ(FromWx(bar->GetMenuLabel(0)), u"ファイル(&F)");
-    wxMenu* file = bar->GetMenu(0);
-    ASSERT_EQ(file->GetMenuItemCount(), 7u);
-    EXPECT_EQ(CommandOfMenuItem(file->FindItemByPosition(0)->GetId()), 32779);
-    EXPECT_TRUE(file->FindItemByPosition(2)->IsSeparator());
-    EXPECT_EQ(FromWx(file->FindItemByPosition(4)->GetItemLabel()), u"データベースを開く(&D)...");
-    EXPECT_TRUE(file->FindItemByPosition(5)->IsSeparator());
-    wxMenu* tools = bar->GetMenu(1);
-    EXPECT_TRUE(tools->FindItemByPosition(2)->IsSeparator());
-    EXPECT_TRUE(tools->FindItemByPosition(6)->IsSeparator());
-    EXPECT_EQ(CommandOfMenuItem(tools->FindItemByPosition(7)->GetId()), 32792);
-
-    wxMenuEvent highlight(wxEVT_MENU_HIGHLIGHT, MenuItemId(ID_ADD_FILE));
-    w.ProcessWindowEvent(highlight);
-    EXPECT_EQ(w.GetStatusPart(0), u"データベースにファイルを追加します");
-    wxMenuEvent options(wxEVT_MENU_HIGHLIGHT, MenuItemId(ID_OPTIONS));
-    w.ProcessWindowEvent(options);
-    EXPECT_EQ(w.GetStatusPart(0), u"");
-    wxMenuEvent closed(wxEVT_MENU_CLOSE, 0);
-    w.ProcessWindowEvent(closed);
-    EXPECT_EQ(w.GetStatusPart(0), u"Ready");
-}
-
-TEST(MainWindow, ReadyTextNamesTheShownFileAndLine) {
-    MainWindowFixture f;
-    CConcordancerDlg& w = f.Start();
-    w.m_bodyFilePath = u"/some/dir/a.txt";
-    w.m_bodyLine = 0;
-    w.ShowReadyText();
-    EXPECT_EQ(w.GetStatusPart(0), u"Ready : a.txt [line:1]");
 }
 
 TEST(MainWindow, NewAndOpenDatabaseGoThroughTheFileChooser) {
@@ -178,30 +135,28 @@ TEST(MainWindow, NewAndOpenDatabaseGoThroughTheFileChooser) {
     CConcordancerDlg& w = f.Start();
     const std::u16string created = f.dir.File("new one.zorviacorpusdb");
     f.prompt.files = {created};
-    wxCommandEvent newDb(wxEVT_MENU, ID_NEW_DATABASE);
-    w.ProcessWindowEvent(newDb);
+    test::Command(w, ID_NEW_DATABASE);
     EXPECT_EQ(w.m_settings.databasePath.value, created);
     EXPECT_EQ(FromWx(w.GetTitle()), u"new one.zorviacorpusdb - Zorvia Concordancer Ver.1.0.1");
-    ASSERT_TRUE(w.m_db.Exec(u"SELECT count(*) FROM word"));
-    ASSERT_TRUE(f.prompt.fileRequests.back().save);
+    EXPECT_TRUE(w.m_db.Exec(u"SELECT count(*) FROM word"));
+    EXPECT_TRUE(f.prompt.fileRequests.back().save);
 
     // Opening a path that disappeared changes nothing.
     f.prompt.files = {f.dir.File("vanished.zorviacorpusdb")};
-    wxCommandEvent openDb(wxEVT_MENU, ID_OPEN_DATABASE);
-    w.ProcessWindowEvent(openDb);
+    test::Command(w, ID_OPEN_DATABASE);
     EXPECT_EQ(w.m_settings.databasePath.value, created);
     EXPECT_TRUE(w.m_db.IsOpen());
 
     // Opening a file without the corpus tables opens it and creates nothing.
     const auto plain = f.dir.Write("plain.db", "");
     f.prompt.files = {plain};
-    w.ProcessWindowEvent(openDb);
+    test::Command(w, ID_OPEN_DATABASE);
     EXPECT_EQ(w.m_settings.databasePath.value, plain);
     EXPECT_FALSE(w.m_db.Exec(u"SELECT count(*) FROM word"));
 
     // Cancel ends the command.
     f.prompt.files = {std::nullopt};
-    w.ProcessWindowEvent(newDb);
+    test::Command(w, ID_NEW_DATABASE);
     EXPECT_EQ(w.m_settings.databasePath.value, plain);
 }
 

@@ -1,11 +1,9 @@
+// Searching, the word list, the hits and the report pages in the main window.
 #include <gtest/gtest.h>
 #include <wx/button.h>
 #include <wx/dcmemory.h>
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
-
-#include <string>
-#include <vector>
 
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
@@ -18,182 +16,92 @@
 namespace zorvia {
 namespace {
 
-using test::MainWindowFixture;
+using test::Command;
+using test::Key;
+using Texts = std::vector<std::u16string>;
 
-// A corpus with APPLE 12 times, APPLY 3 times and a few other words.
-void BuildOrchard(MainWindowFixture& f) {
-    CCorpusDatabase db;
-    test::OpenCorpus(db, f.dir.File("x.zorviacorpusdb"));
-    std::vector<std::string> lines;
-    for (int i = 0; i < 6; ++i) lines.push_back("The apple tree, an apple pie.");
-    lines.push_back("");
-    for (int i = 0; i < 3; ++i) lines.push_back("We apply the rule.");
-    test::AddFile(db, "/texts/orchard.txt", lines);
-    test::AddFile(db, "/texts/b.txt", {"one two three four five"});
-}
+// A window on a corpus with APPLE 12 times, APPLY 3 times and a few other
+// words, started with the settings lines given.
+class SearchWindow : public ::testing::Test {
+protected:
+    CConcordancerDlg& Start(const std::string& settings = "") {
+        std::vector<std::string> lines(6, "The apple tree, an apple pie.");
+        lines.push_back("");
+        lines.insert(lines.end(), 3, "We apply the rule.");
+        f.AddCorpusFile("/texts/orchard.txt", lines);
+        f.AddCorpusFile("/texts/b.txt", {"one two three four five"});
+        f.WriteSettings(settings);
+        return f.Start();
+    }
+    Texts ListedWords() {
+        Texts words;
+        for (int i = 0; i < f.window->m_wordList->GetItemCount(); ++i) words.push_back(f.window->WordListText(i));
+        return words;
+    }
+    void Type(const std::u16string& text) {
+        for (char16_t c : text) f.window->m_wordEdit->WriteText(ToWx(std::u16string(1, c)));
+    }
+    void Select(int item, bool selected = true) {
+        f.window->m_wordList->SetItemState(item, selected ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+    }
+    bool Shows(const std::u16string& part) { return f.window->m_body->PageText().find(part) != std::u16string::npos; }
+    int CountApples() { return test::QueryInt(f.window->m_db, u"SELECT count(*) FROM word WHERE word_upper='APPLE'"); }
+    test::MainWindowFixture f;
+};
 
-std::vector<std::u16string> WordListWords(CConcordancerDlg& w) {
-    std::vector<std::u16string> words;
-    for (int i = 0; i < w.m_wordList->GetItemCount(); ++i) words.push_back(w.WordListText(i));
-    return words;
-}
-
-void Type(CConcordancerDlg& w, const std::u16string& text) {
-    for (char16_t c : text) w.m_wordEdit->WriteText(ToWx(std::u16string(1, c)));
-}
-
-TEST(SearchWindow, TypingSearchesAsYouTypeAndFallsBackToTheMostFrequentWord) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    CConcordancerDlg& w = f.Start();
-    Type(w, u"appl");
-    EXPECT_EQ(WordListWords(w), (std::vector<std::u16string>{u"apple", u"apply"}));
+TEST_F(SearchWindow, TypingSearchesAsYouTypeKeysMoveThroughTheHitsAndTheThirdIsDeleted) {
+    CConcordancerDlg& w = Start("concordance-line-count=5\n");
+    Type(u"appl");
+    EXPECT_EQ(ListedWords(), (Texts{u"apple", u"apply"}));
     EXPECT_EQ(FromWx(w.m_wordList->GetItemText(0, 1)), u"12");
-    EXPECT_EQ(w.m_typedWord, u"appl");
     EXPECT_EQ(w.m_searchWord, u"apple");
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"appl");
-    EXPECT_EQ(w.m_hits.size(), 12u);
-    EXPECT_EQ(w.m_concordanceList->GetItemCount(), 12u);
+    EXPECT_EQ(w.m_concordanceList->GetItemCount(), 5u);
     EXPECT_EQ(w.m_concordanceList->GetSelection(), 0);
     EXPECT_EQ(w.GetStatusPart(0), u"Ready : orchard.txt [line:1]");
-    EXPECT_NE(w.GetStatusPart(2).find(u" sec"), std::u16string::npos);
-    EXPECT_NE(w.m_body->PageText().find(u"<h1>orchard.txt</h1>"), std::u16string::npos);
-    EXPECT_NE(w.m_body->PageText().find(u"<span id=\"theTarget\"><em>appl</em><em class=\"rest\">e</em></span>"),
-              std::u16string::npos);
+    EXPECT_TRUE(Shows(u"<h1>orchard.txt</h1>"));
+    EXPECT_TRUE(Shows(u"<span id=\"theTarget\"><em>appl</em><em class=\"rest\">e</em></span>"));
 
     // Down moves through the hits from the edit box; Up at the top does nothing.
     w.m_wordEdit->SetFocus();
     ASSERT_TRUE(test::WaitUntil([&] { return wxWindow::FindFocus() == w.m_wordEdit; }, 3000));
-    wxKeyEvent down(wxEVT_CHAR_HOOK);
-    down.m_keyCode = WXK_DOWN;
-    w.ProcessWindowEvent(down);
+    Key(w, WXK_DOWN);
     EXPECT_EQ(w.m_concordanceList->GetSelection(), 1);
     EXPECT_EQ(w.m_bodyLine, 0);  // the second apple of line 0
-    wxKeyEvent up(wxEVT_CHAR_HOOK);
-    up.m_keyCode = WXK_UP;
-    w.ProcessWindowEvent(up);
-    w.ProcessWindowEvent(up);
+    Key(w, WXK_UP);
+    Key(w, WXK_UP);
     EXPECT_EQ(w.m_concordanceList->GetSelection(), 0);
+
+    // Deleting the third hit asks with its number and renumbers the rest.
+    const int fourth = w.m_hits[3].wid;
+    w.m_concordanceList->SetSelection(2);
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    Command(w, ID_DELETE_HIT);
+    EXPECT_EQ(f.prompt.Texts(), Texts{u"3 番を削除してもよろしいですか？"});
+    EXPECT_EQ(w.m_hits.size(), 5u);
+    Command(w, ID_DELETE_HIT);
+    EXPECT_EQ(w.m_concordanceList->GetItemCount(), 4u);
+    EXPECT_EQ(w.m_hits.at(2).wid, fourth);
+    EXPECT_EQ(CountApples(), 11);
 
     // Ctrl+Space takes the first word of the list.
     w.m_wordEdit->ChangeValue(wxS("ap"));
-    wxKeyEvent ctrlSpace(wxEVT_CHAR_HOOK);
-    ctrlSpace.m_keyCode = WXK_SPACE;
-    ctrlSpace.m_controlDown = true;
-    w.ProcessWindowEvent(ctrlSpace);
+    Key(w, WXK_SPACE, true);
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"apple");
     EXPECT_EQ(w.m_searchWord, u"apple");
 }
 
-TEST(SearchWindow, WithIncrementalSearchOffOnlyTheButtonSearches) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    f.dir.Write("option.ini", "[Zorvia Concordancer]\nuse-incremental-search=0\n");
-    CConcordancerDlg& w = f.Start();
-    Type(w, u"apply");
+// Without incremental search only the button and the word list search.
+TEST_F(SearchWindow, ButtonAndWordListSearchAndTheKeyWordIsDrawnBlueInTheMiddle) {
+    CConcordancerDlg& w = Start("use-incremental-search=0\n");
+    Type(u"apply");
     EXPECT_EQ(w.m_wordList->GetItemCount(), 0);
     EXPECT_TRUE(w.m_hits.empty());
     wxCommandEvent click(wxEVT_BUTTON, ID_SEARCH_BUTTON);
     w.m_searchButton->ProcessWindowEvent(click);
     EXPECT_EQ(w.m_hits.size(), 3u);
-    EXPECT_EQ(w.m_searchWord, u"apply");
-}
-
-TEST(SearchWindow, ClickingWordsSearchesThemOnceAndDoubleClickNarrowsTheList) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    // Without incremental search a click searches the word and leaves the
-    // list as it is.
-    f.dir.Write("option.ini", "[Zorvia Concordancer]\nuse-incremental-search=0\n");
-    CConcordancerDlg& w = f.Start();
-    wxCommandEvent frequency(wxEVT_MENU, ID_FREQUENCY_TABLE);
-    w.ProcessWindowEvent(frequency);
-    ASSERT_GE(w.m_wordList->GetItemCount(), 3);
-    EXPECT_EQ(WordListWords(w)[0], u"apple");
-
-    // Selecting the third word searches it and shows it in the edit box.
-    const std::u16string third = w.WordListText(2);
-    w.m_wordList->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    test::Pump();
-    EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), third);
-    EXPECT_EQ(w.m_searchWord, third);
-    EXPECT_FALSE(w.m_hits.empty());
-
-    // The remembered index starts nothing for the same item.
-    w.m_hits.clear();
-    w.m_concordanceList->SetItemCount(0);
-    wxListEvent again(wxEVT_LIST_ITEM_SELECTED, ID_WORD_LIST);
-    again.m_itemIndex = 2;
-    w.m_wordList->ProcessWindowEvent(again);
-    EXPECT_TRUE(w.m_hits.empty());
-
-    // Double-click on apple lists the words beginning with it.
-    w.m_wordList->SetItemState(2, 0, wxLIST_STATE_SELECTED);
-    w.m_wordList->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    wxListEvent activate(wxEVT_LIST_ITEM_ACTIVATED, ID_WORD_LIST);
-    activate.m_itemIndex = 0;
-    w.m_wordList->ProcessWindowEvent(activate);
-    EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"apple");
-    EXPECT_EQ(WordListWords(w), (std::vector<std::u16string>{u"apple"}));
-    EXPECT_EQ(w.m_hits.size(), 12u);
-}
-
-TEST(SearchWindow, DeletingAHitAsksWithItsNumberAndRenumbersTheRest) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    f.dir.Write("option.ini", "[Zorvia Concordancer]\nconcordance-line-count=5\n");
-    CConcordancerDlg& w = f.Start();
-    Type(w, u"apple");
-    ASSERT_EQ(w.m_hits.size(), 5u);
-    const int fourth = w.m_hits[3].wid;
-    w.m_concordanceList->SetSelection(2);
-
-    f.prompt.answers = {PromptAnswer::No};
-    wxCommandEvent remove(wxEVT_MENU, ID_DELETE_HIT);
-    w.ProcessWindowEvent(remove);
-    EXPECT_EQ(f.prompt.messages.back().text, u"3 番を削除してもよろしいですか？");
-    EXPECT_EQ(w.m_hits.size(), 5u);
-
-    f.prompt.answers = {PromptAnswer::Yes};
-    w.ProcessWindowEvent(remove);
-    ASSERT_EQ(w.m_hits.size(), 4u);
-    EXPECT_EQ(w.m_concordanceList->GetItemCount(), 4u);
-    EXPECT_EQ(w.m_hits[2].wid, fourth);
-    ASSERT_TRUE(w.m_db.Exec(u"SELECT count(*) FROM word WHERE word_upper='APPLE'"));
-    EXPECT_EQ(w.m_db.GetCellInt(0, 0), 11);
-}
-
-TEST(SearchWindow, CtrlDDeletesTheSelectedWordsAfterTheQuestion) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    f.dir.Write("option.ini", "[Zorvia Concordancer]\nuse-incremental-search=0\n");
-    CConcordancerDlg& w = f.Start();
-    wxCommandEvent frequency(wxEVT_MENU, ID_FREQUENCY_TABLE);
-    w.ProcessWindowEvent(frequency);
-    const int before = w.m_wordList->GetItemCount();
-    w.m_wordList->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    w.m_wordList->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
-    const std::u16string first = w.WordListText(0), second = w.WordListText(1);
-    w.m_wordList->SetFocus();
-    ASSERT_TRUE(test::WaitUntil([&] { return wxWindow::FindFocus() == w.m_wordList || w.m_wordList->HasFocus(); }, 3000));
-    f.prompt.answers = {PromptAnswer::Yes};
-    wxKeyEvent ctrlD(wxEVT_CHAR_HOOK);
-    ctrlD.m_keyCode = 'D';
-    ctrlD.m_controlDown = true;
-    w.ProcessWindowEvent(ctrlD);
-    ASSERT_EQ(f.prompt.messages.size(), 1u);
-    EXPECT_EQ(f.prompt.messages[0].text, first + u"\r\n" + second + u"\r\n\nを削除してもよろしいですか？");
-    EXPECT_EQ(w.m_wordList->GetItemCount(), before - 2);
-    ASSERT_TRUE(w.m_db.Exec(u"SELECT count(*) FROM word WHERE word_upper='APPLE'"));
-    EXPECT_EQ(w.m_db.GetCellInt(0, 0), 0);
-}
-
-TEST(SearchWindow, KeyWordIsDrawnBlueAtTheCentreOfTheItem) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    CConcordancerDlg& w = f.Start();
-    Type(w, u"apply");
-    ASSERT_EQ(w.m_hits.size(), 3u);
+    // The key word of an item is drawn blue in the middle of its text area,
+    // which starts at 28.
     const int width = 600, height = 24;
     wxBitmap bitmap(width, height);
     wxMemoryDC dc(bitmap);
@@ -210,29 +118,97 @@ TEST(SearchWindow, KeyWordIsDrawnBlueAtTheCentreOfTheItem) {
                 blueLeft = std::min(blueLeft, x);
                 blueRight = std::max(blueRight, x);
             }
-    ASSERT_LT(blueLeft, blueRight) << "no blue key word drawn";
-    // The text area starts at 28; the key word sits in its middle.
-    const int centre = (blueLeft + blueRight) / 2;
-    EXPECT_NEAR(centre, 28 + (width - 28) / 2, 6);
+    EXPECT_LT(blueLeft, blueRight) << "no blue key word drawn";
+    EXPECT_NEAR((blueLeft + blueRight) / 2, 28 + (width - 28) / 2, 6);
+
+    // Selecting the third word searches it and shows it in the edit box,
+    // leaving the list as it is.
+    Command(w, ID_FREQUENCY_TABLE);
+    const Texts listed = ListedWords();
+    ASSERT_GE(listed.size(), 3u);
+    Select(2);
+    test::Pump();
+    EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), listed[2]);
+    EXPECT_EQ(w.m_searchWord, listed[2]);
+    EXPECT_FALSE(w.m_hits.empty());
+    EXPECT_EQ(ListedWords(), listed);
+    // The remembered index starts nothing for the same item.
+    w.m_hits.clear();
+    w.m_concordanceList->SetItemCount(0);
+    wxListEvent again(wxEVT_LIST_ITEM_SELECTED, ID_WORD_LIST);
+    again.m_itemIndex = 2;
+    w.m_wordList->ProcessWindowEvent(again);
+    EXPECT_TRUE(w.m_hits.empty());
+
+    // Double-click on apple lists the words beginning with it.
+    Select(2, false);
+    Select(0);
+    wxListEvent activate(wxEVT_LIST_ITEM_ACTIVATED, ID_WORD_LIST);
+    activate.m_itemIndex = 0;
+    w.m_wordList->ProcessWindowEvent(activate);
+    EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"apple");
+    EXPECT_EQ(ListedWords(), Texts{u"apple"});
+    EXPECT_EQ(w.m_hits.size(), 12u);
+
+    // Ctrl+D in the list deletes its selected words after the question.
+    Command(w, ID_FREQUENCY_TABLE);
+    Select(0);
+    Select(1);
+    w.m_wordList->SetFocus();
+    ASSERT_TRUE(test::WaitUntil([&] { return wxWindow::FindFocus() == w.m_wordList || w.m_wordList->HasFocus(); }, 3000));
+    f.prompt.answers = {PromptAnswer::Yes};
+    Key(w, 'D', true);
+    EXPECT_EQ(f.prompt.Texts(), Texts{listed[0] + u"\r\n" + listed[1] + u"\r\n\nを削除してもよろしいですか？"});
+    EXPECT_EQ(w.m_wordList->GetItemCount(), static_cast<int>(listed.size()) - 2);
+    EXPECT_EQ(CountApples(), 0);
 }
 
-TEST(SearchWindow, SpeedUpCommandAddsTheIndexOnlyWhenTheUserAgrees) {
-    MainWindowFixture f;
-    BuildOrchard(f);
-    CConcordancerDlg& w = f.Start();
-    auto hasIndex = [&] {
-        w.m_db.Exec(u"SELECT count(*) FROM sqlite_master WHERE name='word_lid'");
-        return w.m_db.GetCellInt(0, 0) == 1;
+TEST_F(SearchWindow, ReportPagesAndTheSpeedUpCommandReachTheBodyPane) {
+    CConcordancerDlg& w = Start();
+    // Start shows the version page without the slow unique-word count.
+    EXPECT_TRUE(Shows(u"<h1>Zorvia Concordancer Ver.1.0.1</h1><hr>\n<div>\n <pre> registered files :          2"));
+    EXPECT_FALSE(Shows(u"unique words"));
+    Command(w, ID_VERSION);
+    EXPECT_TRUE(Shows(u"\n unique words     : "));
+
+    Command(w, ID_REGISTERED_FILE_LIST);  // reachable by number, with no menu item
+    EXPECT_TRUE(Shows(u"<td>/texts/b.txt</td>"));
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes, PromptAnswer::Yes};
+    Command(w, ID_COMPLETE_WORD_LIST);
+    EXPECT_FALSE(Shows(u"Complete Word List"));
+    Command(w, ID_COMPLETE_WORD_LIST);
+    EXPECT_TRUE(Shows(u"  <tr><td>apple</td><td>12</td></tr>\n"));
+    EXPECT_NE(w.GetStatusPart(1).find(u" sec"), std::u16string::npos);
+    Command(w, ID_DEFRAG);
+    EXPECT_TRUE(Shows(u"<h1>Defrag Result</h1>"));
+
+    // The speed-up command adds the index only when the user agrees.
+    const auto hasIndex = [&] {
+        return test::QueryInt(w.m_db, u"SELECT count(*) FROM sqlite_master WHERE name='word_lid'");
     };
-    EXPECT_FALSE(hasIndex());
-    f.prompt.answers = {PromptAnswer::No};
-    wxCommandEvent speedUp(wxEVT_MENU, ID_SPEED_UP_SEARCH);
-    w.ProcessWindowEvent(speedUp);
-    EXPECT_FALSE(hasIndex());
-    f.prompt.answers = {PromptAnswer::Yes};
-    w.ProcessWindowEvent(speedUp);
-    EXPECT_TRUE(hasIndex());
-    EXPECT_NE(w.m_body->PageText().find(u"registered files"), std::u16string::npos);
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    Command(w, ID_SPEED_UP_SEARCH);
+    EXPECT_EQ(hasIndex(), 0);
+    Command(w, ID_SPEED_UP_SEARCH);
+    EXPECT_EQ(hasIndex(), 1);
+    EXPECT_TRUE(Shows(u"registered files"));
+}
+
+TEST_F(SearchWindow, APokedWordIsSearchedAsIfTyped) {
+    CConcordancerDlg& w = Start();
+    ASSERT_TRUE(w.WordInputService().IsRunning());
+    const auto poke = [&](const char* word) {
+        const test::ProgramRun run = test::RunProgram({ZORVIA_POKE_TOOL, word}, test::PumpAndRest);
+        EXPECT_EQ(run.status, 0) << run.err;
+        return test::WaitUntil([&] { return FromWx(w.m_wordEdit->GetValue()) == test::W(word); });
+    };
+    ASSERT_TRUE(poke("apple"));
+    test::Pump();
+    EXPECT_EQ(w.m_hits.size(), 12u);
+    EXPECT_EQ(w.WordListText(0), u"apple");
+    // Markup in a poked word is only ever a word to search.
+    ASSERT_TRUE(poke("<script>x</script>"));
+    EXPECT_FALSE(Shows(u"<script>x"));
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 
@@ -33,25 +31,11 @@ TEST(Shutdown, TheApplicationSavesItsSettingsWhenTerminated) {
     test::TempDir dir;
     const std::string exe = dir.NativeFile("zorvia");
     std::filesystem::copy_file(ZORVIA_APP, exe);
-    std::filesystem::permissions(exe, std::filesystem::perms::owner_all);
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        execl(exe.c_str(), exe.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    const bool started = test::WaitUntil([&] { return std::filesystem::exists(dir.NativeFile("x.zorviacorpusdb")); }, 20000);
+    const pid_t pid = test::StartProgram(dir, {exe});
+    ASSERT_TRUE(test::WaitUntil([&] { return std::filesystem::exists(dir.NativeFile("x.zorviacorpusdb")); }, 20000));
     test::WaitUntil([] { return false; }, 1500);  // let the window come up
     kill(pid, SIGTERM);
-    int status = 0;
-    const bool ended = test::WaitUntil([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 20000);
-    if (!ended) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-    }
-    EXPECT_TRUE(started);
-    EXPECT_TRUE(ended);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(test::FinishProgram(dir, pid, nullptr, 20000).status, 0);
     EXPECT_NE(test::ReadFileBytes(dir.NativeFile("option.ini")).find("window-width=640"), std::string::npos);
 }
 

@@ -40,6 +40,19 @@ int QueryInt(CCorpusDatabase& db, const std::u16string& sql) {
     return db.GetCellInt(0, 0);
 }
 
+std::vector<std::u16string> QueryRows(CCorpusDatabase& db, const std::u16string& sql) {
+    std::vector<std::u16string> rows;
+    EXPECT_TRUE(db.Exec(sql)) << WideToUtf8(sql) << ": " << WideToUtf8(db.GetErrorText());
+    for (int r = 0; r < db.GetRowCount(); ++r) {
+        std::u16string row;
+        for (int c = 0; c < db.GetColumnCount(); ++c) row += (c > 0 ? u"|" : u"") + db.GetCell(r, c);
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+bool NoTransactionOpen(CCorpusDatabase& db) { return db.Exec(u"BEGIN TRANSACTION") && db.Exec(u"ROLLBACK"); }
+
 void PinWordUntilCommit(CCorpusDatabase& db, const std::u16string& wordUpper) {
     MustExec(db, u"CREATE TABLE IF NOT EXISTS pin ( wid INTEGER REFERENCES word(wid) DEFERRABLE INITIALLY DEFERRED )");
     MustExec(db, u"INSERT INTO pin SELECT wid FROM word WHERE word_upper=" + Quoted(wordUpper));

@@ -18,6 +18,10 @@ int AddFile(CCorpusDatabase& db, const std::string& path, const std::vector<std:
 
 // The first cell of a query as a number, e.g. a count(*) or a lid.
 int QueryInt(CCorpusDatabase& db, const std::u16string& sql);
+// Every row of a query, its cells joined by '|'.
+std::vector<std::u16string> QueryRows(CCorpusDatabase& db, const std::u16string& sql);
+// Whether no transaction is open: a BEGIN would fail inside one.
+bool NoTransactionOpen(CCorpusDatabase& db);
 
 // Makes the next COMMIT that deletes occurrences of `wordUpper` fail, with
 // the transaction still open: a deferred reference pins them. Switches

@@ -1,9 +1,17 @@
 #include "support/test_support.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
 
 #include "platform/text_convert.h"
 #include "platform/trace.h"
@@ -46,6 +54,45 @@ std::string ReadFileBytes(const std::string& path) {
     return out.str();
 }
 
+pid_t StartProgram(const TempDir& scratch, std::vector<std::string> args, const std::string& cwd) {
+    std::vector<char*> argv;
+    for (auto& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!cwd.empty()) posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+    posix_spawn_file_actions_addopen(&actions, 1, scratch.NativeFile("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, scratch.NativeFile("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+ProgramRun FinishProgram(const TempDir& scratch, pid_t pid, const std::function<void()>& pump, int timeoutMs) {
+    ProgramRun run;
+    if (pid <= 0) return run;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) != pid) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return run;
+        }
+        pump ? pump() : std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.out = ReadFileBytes(scratch.NativeFile("out"));
+    run.err = ReadFileBytes(scratch.NativeFile("err"));
+    return run;
+}
+
+ProgramRun RunProgram(std::vector<std::string> args, const std::function<void()>& pump, const std::string& cwd) {
+    TempDir scratch;
+    return FinishProgram(scratch, StartProgram(scratch, std::move(args), cwd), pump);
+}
+
 PromptAnswer FakePrompt::Message(const std::u16string& text, PromptButtons buttons, PromptIcon) {
     messages.push_back({text, buttons});
     if (onMessage) onMessage(text);
@@ -64,6 +111,12 @@ std::optional<std::u16string> FakePrompt::ChooseFile(const FileRequest& request)
 }
 
 bool FakePrompt::IsShiftDown() { return shiftDown; }
+
+std::vector<std::u16string> FakePrompt::Texts() const {
+    std::vector<std::u16string> texts;
+    for (const auto& m : messages) texts.push_back(m.text);
+    return texts;
+}
 
 namespace {
 std::vector<std::string>& CapturedLines() {

@@ -2,6 +2,10 @@
 // on cue, a collector of diagnostic lines.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdlib>
+#include <ctime>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -39,12 +43,30 @@ private:
 
 std::string ReadFileBytes(const std::string& path);
 
+// A finished program: its exit status (128 + the signal that ended it, -1
+// when it could not start or ran out of time) and what it wrote.
+struct ProgramRun {
+    int status = -1;
+    std::string out, err;
+};
+
+// Starts `args` (the program's path first) in `cwd` (or the current
+// directory) with its output going to files in `scratch`.
+pid_t StartProgram(const TempDir& scratch, std::vector<std::string> args, const std::string& cwd = "");
+// Waits for it, calling `pump` meanwhile so that this process can answer it.
+ProgramRun FinishProgram(const TempDir& scratch, pid_t pid, const std::function<void()>& pump = nullptr,
+                         int timeoutMs = 60000);
+ProgramRun RunProgram(std::vector<std::string> args, const std::function<void()>& pump = nullptr,
+                      const std::string& cwd = "");
+
 // A prompt whose answers the test queues; it records what was asked.
 class FakePrompt : public IUserPrompt {
 public:
     PromptAnswer Message(const std::u16string& text, PromptButtons buttons, PromptIcon icon) override;
     std::optional<std::u16string> ChooseFile(const FileRequest& request) override;
     bool IsShiftDown() override;
+    // The texts of the messages shown so far.
+    std::vector<std::u16string> Texts() const;
 
     struct Shown {
         std::u16string text;
@@ -59,6 +81,26 @@ public:
     bool shiftDown = false;
     // Runs before each message is answered (the answer is taken after it).
     std::function<void(const std::u16string&)> onMessage;
+};
+
+// TZ for one test, put back afterwards. POSIX rules ("JST-9") keep tests
+// independent of the installed zone database.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone) {
+        if (const char* old = std::getenv("TZ")) m_previous = old;
+        Set(zone);
+    }
+    ~ScopedTimeZone() { Set(m_previous ? m_previous->c_str() : nullptr); }
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    static void Set(const char* zone) {
+        zone != nullptr ? setenv("TZ", zone, 1) : unsetenv("TZ");
+        tzset();
+    }
+    std::optional<std::string> m_previous;
 };
 
 // Collects the diagnostic lines written while it lives.

@@ -1,86 +1,195 @@
-// The corpus tool as a user runs it: the built program on a corpus file.
+// The corpus tool as a user runs it: the built program on a corpus file in a
+// temporary directory; its output and the corpus it leaves are checked.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
+#include <signal.h>
 
-#include <cstdio>
-#include <string>
+#include <chrono>
+#include <filesystem>
+#include <thread>
 
+#include "corpus/registered_files.h"
+#include "platform/file_status.h"
 #include "support/corpus_builder.h"
 #include "support/test_support.h"
 
 namespace zorvia {
 namespace {
 
+using test::W;
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
 class CorpusTool : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void AddSample() {
         CCorpusDatabase db;
-        test::OpenCorpus(db, test::W(database.c_str()));
+        test::OpenCorpus(db, W(path.c_str()));
         test::AddFile(db, "/texts/one.txt", {"Before it all.", "He said: the end.", "After\tthat."});
         test::AddFile(db, "C:\\texts\\two.txt", {"", "The cat and the dog", "", "日本語 the"});
     }
-    // Standard output and error together; `status` gets the exit status.
-    std::string Run(const std::string& arguments, int* status = nullptr) {
-        const std::string command = "'" ZORVIA_CORPUS_TOOL "' '" + database + "' " + arguments + " 2>&1";
-        std::string out;
-        FILE* pipe = popen(command.c_str(), "r");
-        if (pipe == nullptr) return "cannot run " + command;
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
-        const int result = pclose(pipe);
-        if (status != nullptr) *status = WIFEXITED(result) ? WEXITSTATUS(result) : -1;
-        return out;
+    std::vector<std::string> Args(std::vector<std::string> args) const {
+        args.insert(args.begin(), {ZORVIA_CORPUS_TOOL, path});
+        return args;
+    }
+    test::ProgramRun Run(std::vector<std::string> args, const std::string& cwd = "") {
+        return test::RunProgram(Args(std::move(args)), nullptr, cwd);
+    }
+    int Count(const char16_t* sql) {
+        CCorpusDatabase db;
+        EXPECT_TRUE(db.Open(W(path.c_str())));
+        return test::QueryInt(db, sql);
     }
     test::TempDir dir;
-    const std::string database = dir.NativeFile("corpus.zorviacorpusdb");
+    const std::string path = dir.NativeFile("c.zorviacorpusdb");
 };
 
-TEST_F(CorpusTool, SearchListsHitsInReadingOrderWithTheirContext) {
-    int status = -1;
-    EXPECT_EQ(Run("search THE --tsv", &status),
-              "1\tBefore it all. He said: \tthe\t end. After that.\tone.txt\t2\n"
-              "2\t\tThe\t cat and the dog\ttwo.txt\t2\n"
-              "3\tThe cat and \tthe\t dog\ttwo.txt\t2\n"
-              "4\t日本語 \tthe\t\ttwo.txt\t4\n");
-    EXPECT_EQ(status, 0);
-    EXPECT_EQ(Run("search --limit=1 the --tsv"), "1\tBefore it all. He said: \tthe\t end. After that.\tone.txt\t2\n");
+TEST_F(CorpusTool, SearchWordsAndReportsReadTheCorpus) {
+    AddSample();
+    const std::string first = "1\tBefore it all. He said: \tthe\t end. After that.\tone.txt\t2\n";
+    EXPECT_EQ(Run({"search", "THE", "--tsv"}).out, first +
+                                                       "2\t\tThe\t cat and the dog\ttwo.txt\t2\n"
+                                                       "3\tThe cat and \tthe\t dog\ttwo.txt\t2\n"
+                                                       "4\t日本語 \tthe\t\ttwo.txt\t4\n");
+    EXPECT_EQ(Run({"search", "--limit=1", "the", "--tsv"}).out, first);
     // Aligned: every key in column 42, wide characters counting two.
-    EXPECT_EQ(Run("search the --limit 4"),
+    EXPECT_EQ(Run({"search", "the", "--limit", "4"}).out,
               "   1              Before it all. He said: the end. After that.                     one.txt:2\n"
               "   2                                      The cat and the dog                      two.txt:2\n"
               "   3                          The cat and the dog                                  two.txt:2\n"
               "   4                               日本語 the                                      two.txt:4\n");
-    EXPECT_EQ(Run("search nothing"), "no occurrences of 'nothing'\n");
+    EXPECT_EQ(Run({"search", "nothing"}).err, "no occurrences of 'nothing'\n");
+
+    EXPECT_EQ(Run({"words", "--limit", "3", "--tsv"}).out, "the\t4\nhe\t1\nit\t1\n");
+    EXPECT_EQ(Run({"words", "a*", "--limit", "2"}).out, "all  1\nand  1\n");
+    EXPECT_EQ(Run({"words", "[", "--tsv"}).out, "");
+
+    // "The" and "the" are two unique words; the word list folds them.
+    EXPECT_EQ(Run({"stats"}).out, "files\t2\nlines\t5\nwords\t16\nunique words\t14\n");
+    EXPECT_EQ(Run({"wordlist"}).out,
+              "the\t4\nhe\t1\nit\t1\nall\t1\nand\t1\ncat\t1\ndog\t1\nend\t1\n日本語\t1\nsaid\t1\nthat\t1\n"
+              "after\t1\nbefore\t1\n");
 }
 
-TEST_F(CorpusTool, WordsListsTheMostFrequentWordsWithTheirCounts) {
-    EXPECT_EQ(Run("words --limit 3 --tsv"), "the\t4\nhe\t1\nit\t1\n");
-    EXPECT_EQ(Run("words 'a*' --limit 2"), "all  1\nand  1\n");
-    EXPECT_EQ(Run("words '[' --tsv"), "");
-}
+TEST_F(CorpusTool, OptimizeAndDefragSayWhatTheyDidOrWhyNot) {
+    AddSample();
+    test::ProgramRun run = Run({"optimize"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "index word_lid is in place\n");
+    CCorpusDatabase db;
+    ASSERT_TRUE(db.Open(W(path.c_str())));
+    ASSERT_TRUE(db.Exec(u"DROP INDEX word_lid"));
+    ASSERT_TRUE(db.Exec(u"CREATE TABLE word_lid ( x )"));  // the name is taken
+    run = Run({"optimize"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "zorvia-corpus: cannot create the index word_lid: there is already a table named word_lid\n");
 
-TEST_F(CorpusTool, OptimizeAddsTheIndexOrSaysWhyNot) {
-    int status = -1;
-    EXPECT_EQ(Run("optimize", &status), "index word_lid is in place\n");
-    EXPECT_EQ(status, 0);
-    {
-        CCorpusDatabase db;
-        ASSERT_TRUE(db.Open(test::W(database.c_str())));
-        ASSERT_TRUE(db.Exec(u"DROP INDEX word_lid"));
-        ASSERT_TRUE(db.Exec(u"CREATE TABLE word_lid ( x )"));  // the name is taken
-    }
-    EXPECT_EQ(Run("optimize", &status),
-              "zorvia-corpus: cannot create the index word_lid: there is already a table named word_lid\n");
-    EXPECT_EQ(status, 1);
+    ASSERT_TRUE(db.Exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
+                        u"INSERT INTO line SELECT NULL, 1, 1, printf('%.200c', 'x') FROM n"));
+    ASSERT_TRUE(db.Exec(u"DELETE FROM line"));
+    const std::int64_t before = FileSizeOf(W(path.c_str())).value_or(0);
+    run = Run({"defrag"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::int64_t after = FileSizeOf(W(path.c_str())).value_or(0);
+    EXPECT_LT(after, before / 10);
+    char expected[128];
+    std::snprintf(expected, sizeof expected, "before\t%lld KB\nafter\t%lld KB\ndecrease\t%.2f %%\n",
+                  static_cast<long long>(before / 1024), static_cast<long long>(after / 1024),
+                  static_cast<double>(before - after) / static_cast<double>(before) * 100.0);
+    EXPECT_EQ(run.out, expected);
+    // Another connection holding the write lock makes VACUUM fail.
+    ASSERT_TRUE(db.Exec(u"BEGIN IMMEDIATE"));
+    run = Run({"defrag"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "zorvia-corpus: VACUUM failed: database is locked\n");
+    EXPECT_TRUE(Contains(run.out, "decrease\t0.00 %\n")) << run.out;
 }
 
 TEST_F(CorpusTool, BadArgumentsAreRefused) {
-    for (const char* arguments : {"search", "search a b", "search the --limit", "search the --limit 0",
-                                  "search the --limit 9999999999", "words --wide", "optimize now"}) {
-        int status = -1;
-        EXPECT_EQ(Run(arguments, &status).rfind("zorvia-corpus: ", 0), 0u) << arguments;
-        EXPECT_EQ(status, 2) << arguments;
+    AddSample();
+    for (std::vector<std::string> args :
+         std::vector<std::vector<std::string>>{{"search"}, {"search", "a", "b"}, {"search", "the", "--limit"},
+                                               {"search", "the", "--limit", "0"}, {"search", "the", "--limit", "9999999999"},
+                                               {"words", "--wide"}, {"optimize", "now"}, {"stats", "extra"},
+                                               {"import"}, {"remove-words"}, {"remove-file", "x"},
+                                               {"remove-file", "-3"}, {"remove-file", "99999999999"}, {"nonsense"}}) {
+        const test::ProgramRun run = Run(args);
+        EXPECT_EQ(run.status, 2) << args[0];
+        EXPECT_EQ(run.err.rfind("zorvia-corpus: ", 0), 0u) << args[0] << ": " << run.err;
     }
+    EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 16);
+}
+
+TEST_F(CorpusTool, ImportsListsAndRemovesFilesAndWords) {
+    const std::string odd = "it's a \"テスト\".html";
+    dir.Write("a.txt", "Hello world\n\nthe cat\n");
+    dir.Write(odd, "<p class=\"x\">the <b>end</b></p>\n");
+    dir.Write("notes.doc", "x\n");
+
+    // Relative paths are stored in full; an unknown kind and a missing file
+    // fail without stopping the others.
+    test::ProgramRun run = Run({"import", "a.txt", "notes.doc", "missing.txt", odd}, dir.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.out, "imported oid 1: " + dir.NativeFile("a.txt") + " (2 lines, 4 words)")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "imported oid 2: ")) << run.out;
+    EXPECT_TRUE(Contains(run.err, "ファイル形式が不明です。追加できません。")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "notes.doc: not imported: unknown file kind")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "missing.txt: no such file")) << run.err;
+    EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 6);
+
+    const std::string date = test::N(FormatRegistrationDate(Count(u"SELECT date FROM original_file WHERE oid=1")));
+    EXPECT_EQ(Run({"files"}).out, "1\t" + date + "\t" + dir.NativeFile("a.txt") + "\n2\t" + date + "\t" +
+                                      dir.NativeFile(odd) + "\n");
+
+    // Removal answers its own question and says so; a second time the id is
+    // unknown.
+    run = Run({"remove-file", "1"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(Contains(run.err, dir.NativeFile("a.txt") + " を削除してもよろしいですか？ -> yes")) << run.err;
+    EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 2);
+    EXPECT_EQ(Run({"remove-file", "1"}).status, 1);
+    EXPECT_EQ(Count(u"SELECT count(*) FROM original_file"), 1);
+
+    // So does the removal of listed words, to its question on long lists.
+    dir.Write("large.txt", "the, AND\n" + std::string(100'000, '\n'));
+    run = Run({"remove-words", dir.NativeFile("large.txt")});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(Contains(run.err, "ファイルが１０万行以上あります。読み込みを続けますか？ -> yes")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "削除しました")) << run.err;
+    EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 1);
+    EXPECT_EQ(Run({"remove-words", dir.NativeFile("none.txt")}).status, 1);
+    // Another program holds the write lock: nothing deleted, and said so.
+    CCorpusDatabase other;
+    ASSERT_TRUE(other.Open(W(path.c_str())) && other.Exec(u"BEGIN IMMEDIATE"));
+    dir.Write("end.txt", "end\n");
+    run = Run({"remove-words", dir.NativeFile("end.txt")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, "no word was deleted: database is locked")) << run.err;
+}
+
+TEST_F(CorpusTool, CtrlCRollsBackTheCurrentFileAndStops) {
+    // Big enough to take a good part of a second.
+    std::string text;
+    for (int i = 0; i < 60'000; ++i) text += "the quick brown fox jumps over the lazy dog\n";
+    dir.Write("big.txt", text);
+    dir.Write("after.txt", "after\n");
+    // The schema is created first: its statements use a journal too.
+    ASSERT_EQ(Run({"files"}).status, 0);
+    test::TempDir scratch;
+    const pid_t pid = test::StartProgram(scratch, Args({"import", dir.NativeFile("big.txt"), dir.NativeFile("after.txt")}));
+    // The journal appears with the first row of the file.
+    const std::string journal = path + "-journal";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!std::filesystem::exists(journal) && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(std::filesystem::exists(journal));
+    kill(pid, SIGINT);
+    const test::ProgramRun run = test::FinishProgram(scratch, pid);
+    EXPECT_EQ(run.status, 130);
+    EXPECT_TRUE(Contains(run.err, "中止しました")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "big.txt rolled back, the files after it not imported")) << run.err;
+    EXPECT_EQ(Count(u"SELECT count(*) FROM original_file"), 0);
+    EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 0);
 }
 
 }  // namespace

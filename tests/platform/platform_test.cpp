@@ -1,12 +1,11 @@
-#include "platform/ini_file.h"
-
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
-#include <gtest/gtest.h>
-
+#include "platform/ini_file.h"
+#include "platform/text_convert.h"
 #include "support/test_support.h"
 
 namespace zorvia {
@@ -88,26 +87,26 @@ TEST(WriteProfileString, ReplacesInPlaceAndAddsAtTheEndOfTheSection) {
 TEST(WriteProfileString, ValuesRoundTripAndUnreadableOnesAreRefused) {
     TempDir dir;
     const auto path = dir.File("a.ini");
-    for (const std::u16string value : {u"/home/u/my documents/コーパス x.db", u"a=b==c", u"\"quoted\"", u"\"",
-                                       u"#no comment ; here", u"  blank edges\t", u"", u"C:\\d\\x.db"}) {
+    // Paths with quotes, '=', '#' and ';': see the settings tests.
+    for (const std::u16string value : {u"a=b==c", u"\"", u"  blank edges\t", u"", u"C:\\d\\x.db"}) {
         ASSERT_TRUE(WriteProfileString(u"S", u"v", value, path)) << test::N(value);
         EXPECT_EQ(Read(path, u"S", u"v"), value) << test::N(value);
     }
     const std::string before = ReadFileBytes(dir.NativeFile("a.ini"));
-    EXPECT_FALSE(WriteProfileString(u"S", u"v", u"two\nlines", path));
-    EXPECT_FALSE(WriteProfileString(u"S", u"a=b", u"1", path));
-    EXPECT_FALSE(WriteProfileString(u"S", u";v", u"1", path));
-    EXPECT_FALSE(WriteProfileString(u"S]", u"v", u"1", path));
+    for (const auto& [section, key, value] : {std::tuple{u"S", u"v", u"two\nlines"}, {u"S", u"a=b", u"1"},
+                                              {u"S", u";v", u"1"}, {u"S]", u"v", u"1"}}) {
+        EXPECT_FALSE(WriteProfileString(section, key, value, path)) << test::N(key);
+    }
     EXPECT_EQ(ReadFileBytes(dir.NativeFile("a.ini")), before);
 }
 
 TEST(WriteProfileString, FailsWithoutHarmWhereItCannotWrite) {
     TempDir dir;
     const auto file = dir.Write("plain", "x");
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", dir.File("no/such/dir/a.ini")));
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", file + u"/a.ini"));
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", test::W(dir.path().c_str())));
-    EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", u""));
+    for (const std::u16string& path : {dir.File("no/such/dir/a.ini"), file + u"/a.ini", test::W(dir.path().c_str()),
+                                       std::u16string()}) {
+        EXPECT_FALSE(WriteProfileString(u"S", u"k", u"1", path)) << test::N(path);
+    }
     EXPECT_EQ(EntriesIn(dir), 1u);
     if (geteuid() != 0) {  // permissions do not stop root
         const auto ro = dir.Write("ro.ini", "[S]\nk=1\n");
@@ -117,6 +116,7 @@ TEST(WriteProfileString, FailsWithoutHarmWhereItCannotWrite) {
     }
 }
 
+// The file behind a link is replaced, keeping its mode; the link stays.
 TEST(WriteProfileString, ReplacesTheFileBehindALinkAndKeepsItsMode) {
     TempDir dir;
     dir.Write("real.ini", "[S]\nk=1\n");
@@ -125,9 +125,48 @@ TEST(WriteProfileString, ReplacesTheFileBehindALinkAndKeepsItsMode) {
     ASSERT_TRUE(WriteProfileString(u"S", u"k", u"2", dir.File("link.ini")));
     EXPECT_TRUE(std::filesystem::is_symlink(dir.NativeFile("link.ini")));
     EXPECT_EQ(ReadFileBytes(dir.NativeFile("real.ini")), "[S]\nk=2\n");
-    struct stat st;
-    ASSERT_EQ(stat(dir.NativeFile("real.ini").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(std::filesystem::status(dir.NativeFile("real.ini")).permissions(), std::filesystem::perms(0640));
+}
+
+// Valid text round-trips through the database and the settings tests.
+TEST(Utf8Conversion, ReplacesMalformedInput) {
+    EXPECT_EQ(Utf8ToWide(static_cast<const char*>(nullptr)), u"");
+    // Truncated, overlong, surrogate-encoding and stray continuation bytes.
+    EXPECT_EQ(Utf8ToWide("a\xE6\x97"), u"a\uFFFD");
+    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), u"\uFFFD");
+    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80x"), u"\uFFFDx");
+    EXPECT_EQ(Utf8ToWide("\x80z"), u"\uFFFDz");
+    std::u16string lone(1, static_cast<char16_t>(0xDC00));
+    EXPECT_EQ(WideToUtf8(lone), "\xEF\xBF\xBD");
+}
+
+TEST(Utf8Conversion, AsciiRunsOfEveryLengthAroundOtherCharacters) {
+    // ASCII is copied several code units at a time: every length of run
+    // before, between and after wider characters, and a pair cut at the end.
+    for (std::size_t before = 0; before < 10; ++before) {
+        for (std::size_t after = 0; after < 10; ++after) {
+            const std::u16string text = std::u16string(before, u'a') + u"\u00e9" + std::u16string(after, u'b') +
+                                        u"\U0001F600" + std::u16string(after, u'c') + u"\u65e5";
+            const std::string expected = std::string(before, 'a') + "\xC3\xA9" + std::string(after, 'b') +
+                                         "\xF0\x9F\x98\x80" + std::string(after, 'c') + "\xE6\x97\xA5";
+            EXPECT_EQ(WideToUtf8(text), expected) << before << " " << after;
+        }
+        EXPECT_EQ(WideToUtf8(std::u16string(before, u'x') + static_cast<char16_t>(0xD83D)),
+                  std::string(before, 'x') + "\xEF\xBF\xBD");
+    }
+    EXPECT_EQ(WideToUtf8(std::u16string(u"a\0b", 3)), std::string("a\0b", 3));
+}
+
+// Padding and rounding the pages do not show; file names with a colon.
+TEST(Formatting, PadsAndRoundsLikePrintfAndKeepsFileNames) {
+    EXPECT_EQ(FormatInt(-5, 3, true), u"-05");
+    EXPECT_EQ(FormatInt(-2147483647 - 1), u"-2147483648");
+    EXPECT_EQ(FormatFixed2(2.675), u"2.67");  // the binary value is below 2.675
+    EXPECT_EQ(FormatSeconds(1234), u"1.23 sec");
+    for (const auto& [path, name] : {std::pair{u"E:\\texts\\a.txt", u"a.txt"}, {u"D:b.html", u"b.html"},
+                                     {u"/tmp/odd:name.txt", u"odd:name.txt"}, {u"plain", u"plain"}, {u"", u""}}) {
+        EXPECT_EQ(FileNameOfPath(path), name);
+    }
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
-#include "corpus/stopword_removal.h"
-
+// Removing a registered file, and removing the words of a list file.
 #include <gtest/gtest.h>
 
-#include "corpus/database_files.h"
-#include "corpus/file_import.h"
+#include "corpus/file_removal.h"
+#include "corpus/stopword_removal.h"
 #include "corpus_fakes.h"
+#include "support/corpus_builder.h"
 #include "support/test_support.h"
 
 namespace zorvia {
@@ -16,17 +16,43 @@ using test::FakeProgress;
 using test::FakeStatus;
 using test::TempDir;
 using test::TraceCapture;
-
 using Texts = std::vector<std::u16string>;
+
+// The window's file removal dialog shows the list, the question and a
+// removal. Here: a No, a file gone meanwhile, and a failure anywhere, which
+// rolls back what was deleted and says why.
+TEST(RemoveRegisteredFile, KeepsTheFileAfterANoOrAFailure) {
+    TempDir dir;
+    CCorpusDatabase db;
+    FakePrompt prompt;
+    test::OpenCorpus(db, dir.File("c.zorviacorpusdb"));
+    const int oid = test::AddFile(db, "/a.txt", {"alpha beta", "gamma"});
+    test::AddFile(db, "/b.txt", {"other"});
+    const std::string before = DumpCorpus(db);
+    prompt.answers = {PromptAnswer::No};
+    EXPECT_EQ(RemoveRegisteredFile(db, oid, prompt), FileRemovalResult::Declined);
+    EXPECT_EQ(DumpCorpus(db), before);
+    EXPECT_EQ(RemoveRegisteredFile(db, 99, prompt), FileRemovalResult::NotFound);
+    EXPECT_EQ(prompt.messages.size(), 1u);  // nothing asked about a file that is gone
+
+    const std::u16string failed = u"ファイルを削除できませんでした。";
+    test::ExpectEachFaultChangesNothing(
+        db, dir.File("c.zorviacorpusdb"), prompt,
+        {{"line delete", u"CREATE TRIGGER t BEFORE DELETE ON line BEGIN SELECT RAISE(ABORT, 'kept'); END", false,
+          failed, u"kept"},
+         {"commit", nullptr, true, failed, u"locked"},
+         {"begin", u"BEGIN TRANSACTION", false, failed, u"within a transaction"}},
+        2, [&] {
+            prompt.answers = {PromptAnswer::Yes};
+            EXPECT_EQ(RemoveRegisteredFile(db, oid, prompt), FileRemovalResult::Failed);
+        });
+}
 
 class StopWordTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(OpenDatabaseWithSchema(db, dir.File("c.zorviacorpusdb")));
-        FakeProgress importProgress;
-        FakeStatus importStatus;
-        ASSERT_TRUE(ImportFile(db, dir.Write("corpus.txt", "The cat and a dog\nAn apple, the end\nDon't go\n"),
-                               prompt, importProgress, importStatus));
+        test::OpenCorpus(db, dir.File("c.zorviacorpusdb"));
+        test::AddFile(db, "/corpus.txt", {"The cat and a dog", "An apple, the end", "Don't go"});
         before = DumpCorpus(db);
     }
     StopWordOutcome Run(const std::string& listBytes) {
@@ -35,15 +61,10 @@ protected:
                                  [this] { ++statisticsShown; });
     }
     std::string Remaining() {
-        EXPECT_TRUE(db.Exec(u"SELECT word_upper FROM word ORDER BY wid"));
         std::string words;
-        for (int r = 0; r < db.GetRowCount(); ++r) words += test::N(db.GetCell(r, 0)) + " ";
+        for (const auto& word : test::QueryRows(db, u"SELECT word_upper FROM word ORDER BY wid"))
+            words += test::N(word) + " ";
         return words;
-    }
-    Texts MessageTexts() const {
-        Texts texts;
-        for (const auto& m : prompt.messages) texts.push_back(m.text);
-        return texts;
     }
 
     TempDir dir;
@@ -63,7 +84,7 @@ TEST_F(StopWordTest, EveryListedWordIsDeletedWhateverItsCase) {
     EXPECT_EQ(outcome.statements, 5);
     EXPECT_EQ(Remaining(), "CAT AND DOG APPLE END GO ");
     EXPECT_EQ(statisticsShown, 1);
-    EXPECT_EQ(MessageTexts(), Texts{u"削除しました"});
+    EXPECT_EQ(prompt.Texts(), Texts{u"削除しました"});
     EXPECT_EQ(progress.texts, (Texts{u"counting...", u"deleting...", u"loading... (line : 0)", u"commiting...",
                                      u"retrieving db info..."}));
     EXPECT_EQ(progress.positions, (std::vector<int>{0, 1000}));
@@ -73,7 +94,7 @@ TEST_F(StopWordTest, EveryListedWordIsDeletedWhateverItsCase) {
 
     // An empty list: N is 1, no statement, still committed and reported.
     EXPECT_EQ(Run("").result, StopWordResult::Deleted);
-    EXPECT_EQ(MessageTexts(), Texts{u"削除しました"});
+    EXPECT_EQ(prompt.Texts(), Texts{u"削除しました"});
 }
 
 TEST_F(StopWordTest, CancelRollsBackEveryDeletionSoFar) {
@@ -85,7 +106,7 @@ TEST_F(StopWordTest, CancelRollsBackEveryDeletionSoFar) {
     EXPECT_EQ(outcome.statements, 3);
     EXPECT_EQ(DumpCorpus(db), before);
     EXPECT_EQ(statisticsShown, 0);
-    EXPECT_EQ(MessageTexts(), Texts{u"中止しました"});
+    EXPECT_EQ(prompt.Texts(), Texts{u"中止しました"});
     EXPECT_EQ(progress.texts, (Texts{u"counting...", u"deleting...", u"loading... (line : 0)",
                                      u"loading... (line : 100)", u"loading... (line : 200)",
                                      u"loading... (line : 300)", u"ABORTING..."}));
@@ -93,13 +114,11 @@ TEST_F(StopWordTest, CancelRollsBackEveryDeletionSoFar) {
 }
 
 TEST_F(StopWordTest, AListAtTheLineLimitGetsNoQuestionAndFullProgress) {
-    progress.keepTexts = false;
-    status.keepTexts = false;
     TraceCapture trace;
     // 10,000,000 lines read, one more never.
     EXPECT_EQ(Run(std::string(9'999'999, '\n') + "cat\ndog\n").result, StopWordResult::Deleted);
     EXPECT_EQ(trace.Count(" file-line-count : 0"), 1);
-    EXPECT_EQ(MessageTexts(), Texts{u"削除しました"});
+    EXPECT_EQ(prompt.Texts(), Texts{u"削除しました"});
     EXPECT_EQ(Remaining(), "THE AND A DOG AN APPLE THE END DON T GO ");
     EXPECT_FALSE(progress.positionsOutOfOrder);
     EXPECT_EQ(progress.lastPosition, 1000);
@@ -107,41 +126,19 @@ TEST_F(StopWordTest, AListAtTheLineLimitGetsNoQuestionAndFullProgress) {
 
 // Nothing is deleted when a statement fails, and "削除しました" is not said.
 TEST_F(StopWordTest, AFailingStatementDeletesNothing) {
-    CCorpusDatabase reader;
-    ASSERT_TRUE(reader.Open(dir.File("c.zorviacorpusdb")));
-    struct Fault {
-        const char* name;
-        const char16_t* setup;
-        bool readerHolds;
-        const char16_t* message;
-        const char16_t* sqlite;
-    };
-    for (const Fault& fault : {
-             Fault{"delete",
-                   u"CREATE TRIGGER t BEFORE DELETE ON word WHEN OLD.word_upper = 'CAT' "
-                   u"BEGIN SELECT RAISE(ABORT, 'cats stay'); END",
-                   false, u"単語の削除に失敗しました。", u"cats stay"},
-             Fault{"commit", nullptr, true, u"単語の削除を確定できませんでした。", u"locked"},
-             Fault{"begin", u"BEGIN TRANSACTION", false, u"データベースの更新を開始できませんでした。",
-                   u"within a transaction"},
-         }) {
-        SCOPED_TRACE(fault.name);
-        if (fault.setup) { ASSERT_TRUE(db.Exec(fault.setup)); }
-        if (fault.readerHolds) { ASSERT_TRUE(reader.Exec(u"BEGIN") && reader.Exec(u"SELECT count(*) FROM word")); }
-        const std::string start = DumpCorpus(db);
-        progress = FakeProgress();
-        const StopWordOutcome outcome = Run("the\ncat\ndog\n");
-        if (fault.readerHolds) { ASSERT_TRUE(reader.Exec(u"COMMIT")); }
-        EXPECT_EQ(outcome.result, StopWordResult::Failed);
-        ASSERT_EQ(prompt.messages.size(), 1u);
-        EXPECT_EQ(prompt.messages[0].text.rfind(fault.message, 0), 0u);
-        EXPECT_NE(prompt.messages[0].text.find(fault.sqlite), std::u16string::npos);
-        EXPECT_EQ(statisticsShown, 0);
-        EXPECT_EQ(progress.begins, progress.ends);
-        EXPECT_EQ(DumpCorpus(db), start);
-        ASSERT_TRUE(db.Exec(u"DROP TRIGGER IF EXISTS t"));
-    }
-    EXPECT_TRUE(db.Exec(u"COMMIT"));  // the refused BEGIN left the open one alone
+    test::ExpectEachFaultChangesNothing(
+        db, dir.File("c.zorviacorpusdb"), prompt,
+        {{"delete",
+          u"CREATE TRIGGER t BEFORE DELETE ON word WHEN OLD.word_upper = 'CAT' BEGIN SELECT RAISE(ABORT, 'cats stay'); END",
+          false, u"単語の削除に失敗しました。", u"cats stay"},
+         {"commit", nullptr, true, u"単語の削除を確定できませんでした。", u"locked"},
+         {"begin", u"BEGIN TRANSACTION", false, u"データベースの更新を開始できませんでした。", u"within a transaction"}},
+        1, [&] {
+            progress = FakeProgress();
+            EXPECT_EQ(Run("the\ncat\ndog\n").result, StopWordResult::Failed);
+            EXPECT_EQ(progress.begins, progress.ends);
+        });
+    EXPECT_EQ(statisticsShown, 0);
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
-#include "html/report_pages.h"
-
+// The preview page of a hit and the report pages.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "concordance/concordance_search.h"
+#include "concordance/hit_lookups.h"
+#include "corpus/corpus_fakes.h"
 #include "corpus/database_files.h"
 #include "html/page_frame.h"
-#include "support/scoped_time_zone.h"
+#include "html/preview_page.h"
+#include "html/report_pages.h"
+#include "support/corpus_builder.h"
 #include "support/test_support.h"
 
 namespace zorvia {
@@ -16,6 +20,64 @@ namespace {
 using test::N;
 using test::W;
 
+// The page test below shows the typed part split from the rest.
+TEST(MarkPreviewLine, MarksWholeWordsOnly) {
+    // Line ends are boundaries; PINEAPPLE and appleapple hold no whole word.
+    EXPECT_EQ(MarkPreviewLine(u"apple PINEAPPLE appleapple (apple)", u"APPLE", 5, 1),
+              u"<span><em>apple</em></span> PINEAPPLE appleapple (<span id=\"theTarget\"><em>apple</em></span>)");
+    // Typed longer than the word searched: an empty rest.
+    EXPECT_EQ(MarkPreviewLine(u"apple", u"APPLE", 6, -1), u"<span><em>apple</em><em class=\"rest\"></em></span>");
+}
+
+class PreviewPageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::OpenCorpus(db);
+        test::AddFile(db, "/data/before.txt", {"the previous file"});                              // lid 1
+        test::AddFile(db, "C:\\texts\\fruit.txt", {"the apple", "", "An apple, apples and APPLE.", "the end"});  // 2 to 4
+    }
+    PreviewPage Page(const std::u16string& word, std::size_t index, const std::u16string& typed, int bodyLine) {
+        ConcordanceHit hit = SearchConcordance(db, word, 50).at(index);
+        CompleteHit(db, hit);
+        return BuildPreviewPage(db, hit, word, typed, bodyLine, head);
+    }
+    CCorpusDatabase db;
+    const std::u16string head = BuildPageHead(u"/opt/zorvia/");
+    const std::u16string heading = head + u"<h1>fruit.txt</h1><hr>\n";
+};
+
+TEST_F(PreviewPageTest, ShowsTheHitsFileAroundItWithTheTargetMarked) {
+    const PreviewPage page = Page(u"APPLE", 2, u"app", 100);
+    EXPECT_EQ(page.bodyFilePath, u"C:\\texts\\fruit.txt");
+    EXPECT_EQ(page.bodyLine, 2);
+    EXPECT_EQ(page.firstPiece,
+              heading + u"<div class=\"result\">\n"
+                        u"  <div class=\"result\" id=\"line2\">the <span><em>app</em><em class=\"rest\">le</em></span></div>\n"
+                        u"  <div class=\"result\" id=\"line3\">An <span><em>app</em><em class=\"rest\">le</em></span>, "
+                        u"apples and <span id=\"theTarget\"><em>APP</em><em class=\"rest\">LE</em></span>.</div>\n"
+                        u"  <div class=\"result\" id=\"line4\">the end</div>\n"
+                        u"</div>\n");
+    // Its script centres the target on load and on every resize.
+    EXPECT_NE(page.secondPiece.find(u"window.onresize = my_move;\nmy_move();"), std::u16string::npos);
+    EXPECT_NE(page.secondPiece.find(u"getElementById('theTarget')"), std::u16string::npos);
+}
+
+TEST_F(PreviewPageTest, WindowOfLinesFollowsBodyLineAndStaysInTheFile) {
+    // First line of its file: the previous file's line (lid 1) is not shown.
+    EXPECT_EQ(Page(u"the", 1, u"the", 100).firstPiece.find(u"previous"), std::u16string::npos);
+    EXPECT_EQ(Page(u"end", 0, u"end", 1).firstPiece,
+              heading + u"<div class=\"result\">\n  <div class=\"result\" id=\"line4\">the <span id=\"theTarget\">"
+                        u"<em>end</em></span></div>\n</div>\n");
+    EXPECT_EQ(Page(u"end", 0, u"end", 0).firstPiece, heading);
+
+    // No rank: marked, but not the target. No search word: no lines.
+    ConcordanceHit hit = SearchConcordance(db, u"end", 50).at(0);
+    CompleteHit(db, hit);
+    hit.i_foundat = -1;
+    EXPECT_EQ(BuildPreviewPage(db, hit, u"end", u"end", 1, head).firstPiece.find(u"theTarget"), std::u16string::npos);
+    EXPECT_EQ(BuildPreviewPage(db, hit, u"", u"", 1, head).firstPiece, heading);
+}
+
 const std::u16string kHead = BuildPageHead(u"/opt/zorvia/");
 const std::u16string kFooter =
     u"<div class=\"copyright\">Copyright (C) 2026 Zorvia Concordancer developers</div>\n"
@@ -23,11 +85,6 @@ const std::u16string kFooter =
     u" <a href=\"https://zorvia-concordancer.example.org/support/\" target=\"_blank\">"
     u"https://zorvia-concordancer.example.org/support/</a>\n"
     u"</div>\n</body>\n</html>\n";
-
-struct RecordingStatus : IStatusText {
-    void SetStatusText(const std::u16string& text) override { texts.push_back(text); }
-    std::vector<std::u16string> texts;
-};
 
 class ReportPagesTest : public ::testing::Test {
 protected:
@@ -51,7 +108,7 @@ TEST_F(ReportPagesTest, VersionPageAlignsTheCountsAndCountsUniqueWordsOnlyWhenFu
     const std::u16string counts =
         u" registered files :          3\n lines            :        120\n words            :        950";
 
-    RecordingStatus status;
+    test::FakeStatus status;
     EXPECT_EQ(BuildVersionPage(db, true, kHead, &status), opening + counts + u" </pre>\n</div>\n" + kFooter);
     EXPECT_EQ(status.texts.size(), 3u);
     EXPECT_EQ(BuildVersionPage(db, false, kHead, &status),
@@ -61,12 +118,8 @@ TEST_F(ReportPagesTest, VersionPageAlignsTheCountsAndCountsUniqueWordsOnlyWhenFu
     EXPECT_EQ(status.texts[6], u"Retrieving : unique word count...");
 }
 
-TEST_F(ReportPagesTest, NoDatabaseCountsZeroAndAnEmptyWordListHasItsHeaderRow) {
-    const std::u16string zeros = u" registered files :          0\n lines            :          0\n"
-                                 u" words            :          0\n unique words     :          0 </pre>";
-    CCorpusDatabase closed;
-    EXPECT_NE(BuildVersionPage(closed, false, kHead, nullptr).find(zeros), std::u16string::npos);
-
+// The version page of a closed corpus: see the window test of the guard.
+TEST_F(ReportPagesTest, AnEmptyWordListHasItsHeaderRow) {
     const CompleteWordListResult words = BuildCompleteWordList(db, kHead);
     EXPECT_EQ(words.rowCount, 0);
     EXPECT_EQ(words.page, kHead + kCompleteWordListHeading + u" </table>\n</div>\n" + kPageTail);
@@ -85,9 +138,8 @@ TEST_F(ReportPagesTest, RegisteredFileListShowsFullPathsOldestFirst) {
 }
 
 TEST_F(ReportPagesTest, CompleteWordListOrdersByCountThenLengthThenCodePoint) {
-    for (const auto& [word, upper] : std::vector<std::pair<std::string, std::string>>{
-             {"bb", "BB"}, {"the", "THE"}, {"é", "É"}, {"The", "THE"}, {"ab", "AB"},
-             {"THE", "THE"}, {"a", "A"}, {"É", "É"}, {"ä", "Ä"}}) {
+    for (const auto& [word, upper] : {std::pair{"bb", "BB"}, {"the", "THE"}, {"é", "É"}, {"The", "THE"}, {"ab", "AB"},
+                                      {"THE", "THE"}, {"a", "A"}, {"É", "É"}, {"ä", "Ä"}}) {
         AddWord(1, word, upper);
     }
     const CompleteWordListResult result = BuildCompleteWordList(db, kHead);
