@@ -34,6 +34,9 @@ void DisableContentScripts(wxWebView* view) {
     auto* native = static_cast<WebKitWebView*>(view->GetNativeBackend());
     if (native != nullptr) {
         webkit_settings_set_enable_javascript_markup(webkit_web_view_get_settings(native), FALSE);
+        // Files dropped on the pane go to the main window, which registers
+        // them, rather than into the view, which would open them.
+        gtk_drag_dest_unset(GTK_WIDGET(native));
     }
 #else
     (void)view;
