@@ -10,6 +10,9 @@ BUILD    ?= build
 ASAN_DIR ?= build-asan
 SIZE     ?= 1000000
 JOBS     ?= $(shell nproc)
+# A compiler cache speeds up rebuilds when one is installed; nothing needs it.
+CCACHE   := $(shell command -v ccache 2>/dev/null)
+LAUNCHER := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 
 .PHONY: deps configure build test run bench asan clean
 
@@ -17,7 +20,7 @@ deps:
 	@scripts/deps.sh
 
 $(BUILD)/build.ninja: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
 configure: deps $(BUILD)/build.ninja
 
@@ -34,7 +37,7 @@ bench: build
 	@scripts/bench.sh $(BUILD) $(SIZE)
 
 asan: deps
-	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORVIA_SANITIZE=ON -DZORVIA_BUILD_GUI=OFF
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZORVIA_SANITIZE=ON -DZORVIA_BUILD_GUI=OFF $(LAUNCHER)
 	cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
