@@ -22,8 +22,15 @@ CCorpusDatabase::CCorpusDatabase() = default;
 CCorpusDatabase::~CCorpusDatabase() { Close(); }
 
 bool CCorpusDatabase::Open(const std::u16string& path) {
+    return OpenWithFlags(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+}
+
+bool CCorpusDatabase::OpenReadOnly(const std::u16string& path) { return OpenWithFlags(path, SQLITE_OPEN_READONLY); }
+
+bool CCorpusDatabase::OpenWithFlags(const std::u16string& path, int flags) {
+    Close();
     sqlite3* handle = nullptr;
-    const int rc = sqlite3_open(WideToUtf8(path).c_str(), &handle);
+    const int rc = sqlite3_open_v2(WideToUtf8(path).c_str(), &handle, flags, nullptr);
     if (rc != SQLITE_OK) {
         m_errorText = handle ? Utf8ToWide(sqlite3_errmsg(handle)) : Utf8ToWide(sqlite3_errstr(rc));
         sqlite3_close(handle);

@@ -17,9 +17,13 @@ public:
     CCorpusDatabase(const CCorpusDatabase&) = delete;
     CCorpusDatabase& operator=(const CCorpusDatabase&) = delete;
 
-    // Opens (and, when missing, creates) the file. Does not close a
-    // connection already held: the caller closes first.
+    // Opens (and, when missing, creates) the file. A connection already
+    // held is closed first, so that reopening never leaks the old one.
     bool Open(const std::u16string& path);
+    // Opens an existing file for reading only: nothing is created, and no
+    // statement of this connection can change the file. For readers that run
+    // beside the window's own connection and for checking a file before use.
+    bool OpenReadOnly(const std::u16string& path);
     void Close();
     bool IsOpen() const { return m_connection != nullptr; }
 
@@ -46,6 +50,7 @@ public:
     sqlite3* NativeHandle() const { return m_connection; }
 
 private:
+    bool OpenWithFlags(const std::u16string& path, int flags);
     static int OnRow(void* context, int columns, char** values, char** names);
 
     sqlite3* m_connection = nullptr;

@@ -1,6 +1,13 @@
 #include "corpus/database_files.h"
 
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "platform/file_status.h"
+#include "platform/text_convert.h"
 #include "platform/program_dir.h"
 #include "platform/trace.h"
 
@@ -22,6 +29,47 @@ bool OpenDatabaseWithSchema(CCorpusDatabase& db, const std::u16string& path) {
         if (!db.Exec(statement)) Trace("exec error : %s\n", TraceText(db.GetErrorText()).c_str());
     }
     return true;
+}
+
+CorpusFileProbe ProbeCorpusFile(const std::u16string& path) {
+    CorpusFileProbe probe;
+    const std::string native = NativePath(path);
+    struct stat status {};
+    if (::stat(native.c_str(), &status) != 0) {
+        probe.state = errno == ENOENT || errno == ENOTDIR ? CorpusFileState::Missing : CorpusFileState::Unreadable;
+        if (probe.state == CorpusFileState::Unreadable) probe.errorText = Utf8ToWide(std::strerror(errno));
+        return probe;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        probe.state = CorpusFileState::Unreadable;
+        probe.errorText = S_ISDIR(status.st_mode) ? u"is a directory" : u"not a regular file";
+        return probe;
+    }
+    if (status.st_size == 0) {
+        probe.state = CorpusFileState::Empty;
+        return probe;
+    }
+    CCorpusDatabase db;
+    if (!db.OpenReadOnly(path)) {
+        probe.state = CorpusFileState::Unreadable;
+        probe.errorText = db.GetErrorText();
+        return probe;
+    }
+    if (!db.Exec(u"SELECT count(*), sum(type = 'table' AND name IN ('original_file', 'line', 'word')) "
+                 u"FROM sqlite_master")) {
+        const int code = sqlite3_errcode(db.NativeHandle());
+        probe.state = code == SQLITE_BUSY || code == SQLITE_LOCKED ? CorpusFileState::Locked
+                      : code == SQLITE_NOTADB                     ? CorpusFileState::NotDatabase
+                                                                  : CorpusFileState::Unreadable;
+        probe.errorText = db.GetErrorText();
+        return probe;
+    }
+    const int objects = db.GetCellInt(0, 0);
+    const int corpusTables = db.GetCellInt(0, 1);
+    probe.state = objects == 0           ? CorpusFileState::Empty
+                  : corpusTables == 3    ? CorpusFileState::Corpus
+                                         : CorpusFileState::NotCorpus;
+    return probe;
 }
 
 std::u16string DefaultDatabasePath() { return ProgramDirectory() + kDefaultDatabaseName; }

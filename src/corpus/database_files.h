@@ -31,6 +31,26 @@ bool OpenDatabase(CCorpusDatabase& db, const std::u16string& path);
 // file opened, whatever the statements returned.
 bool OpenDatabaseWithSchema(CCorpusDatabase& db, const std::u16string& path);
 
+// What a path holds, found without writing anything to it.
+enum class CorpusFileState {
+    Missing,      // no file of that name
+    Empty,        // a file of 0 bytes, or an SQLite database without any schema object
+    Corpus,       // an SQLite database holding the tables original_file, line and word
+    NotCorpus,    // an SQLite database that holds other objects but not the corpus tables
+    NotDatabase,  // a file that SQLite does not read as a database
+    Locked,       // another process holds a lock that keeps it from being read
+    Unreadable,   // a directory, or a file that cannot be opened for reading
+};
+
+struct CorpusFileProbe {
+    CorpusFileState state = CorpusFileState::Missing;
+    std::u16string errorText;  // SQLite's or the system's message, when there is one
+};
+
+// Looks at `path` through a read-only connection: a corpus may be opened, an
+// empty file may be given the schema, anything else must be left alone.
+CorpusFileProbe ProbeCorpusFile(const std::u16string& path);
+
 // The program directory followed by "x.zorviacorpusdb".
 std::u16string DefaultDatabasePath();
 

@@ -6,7 +6,9 @@
 #include "corpus/corpus_database.h"
 #include "corpus/database_files.h"
 #include "corpus/registered_files.h"
+#include "platform/file_status.h"
 #include "platform/program_dir.h"
+#include "platform/text_convert.h"
 #include "support/corpus_builder.h"
 #include "support/test_support.h"
 
@@ -139,6 +141,48 @@ TEST(DatabaseFiles, SchemaIsCreatedOnceAndReopeningLogsFiveFailuresAndKeepsTheDa
     EXPECT_FALSE(db.IsOpen());
     EXPECT_EQ(trace.Count("open error : "), 1);
     EXPECT_EQ(trace.Count("exec error : "), 5);
+}
+
+TEST(DatabaseFiles, ProbeTellsCorpusFilesFromEverythingElseWithoutWritingToThem) {
+    TempDir dir;
+    const auto corpus = dir.File("c.zorviacorpusdb");
+    {
+        CCorpusDatabase db;
+        ASSERT_TRUE(OpenDatabaseWithSchema(db, corpus));
+    }
+    const auto foreign = dir.File("other.sqlite");
+    const auto schemaless = dir.File("blank.sqlite");
+    {
+        CCorpusDatabase db;
+        ASSERT_TRUE(db.Open(foreign));
+        ASSERT_TRUE(db.Exec(u"CREATE TABLE foo (a)"));
+        ASSERT_TRUE(db.Open(schemaless));  // reopening closes the first connection
+        ASSERT_TRUE(db.Exec(u"PRAGMA user_version = 7"));
+    }
+    const std::string foreignBytes = test::ReadFileBytes(WideToUtf8(foreign));
+    const struct {
+        std::u16string path;
+        CorpusFileState state;
+    } cases[] = {
+        {corpus, CorpusFileState::Corpus},
+        {foreign, CorpusFileState::NotCorpus},
+        {schemaless, CorpusFileState::Empty},
+        {dir.Write("zero.zorviacorpusdb", ""), CorpusFileState::Empty},
+        {dir.Write("junk.zorviacorpusdb", std::string(4096, 'J')), CorpusFileState::NotDatabase},
+        {dir.File("missing.zorviacorpusdb"), CorpusFileState::Missing},
+        {dir.File(""), CorpusFileState::Unreadable},  // the directory itself
+    };
+    for (const auto& c : cases) EXPECT_EQ(ProbeCorpusFile(c.path).state, c.state) << WideToUtf8(c.path);
+    EXPECT_EQ(test::ReadFileBytes(WideToUtf8(foreign)), foreignBytes);
+    EXPECT_FALSE(PathExists(dir.File("missing.zorviacorpusdb")));
+
+    // A writer's exclusive lock is reported as such, not as "not a corpus".
+    CCorpusDatabase writer;
+    ASSERT_TRUE(writer.Open(corpus));
+    ASSERT_TRUE(writer.Exec(u"BEGIN EXCLUSIVE"));
+    const auto locked = ProbeCorpusFile(corpus);
+    EXPECT_EQ(locked.state, CorpusFileState::Locked);
+    EXPECT_NE(locked.errorText.find(u"locked"), std::u16string::npos);
 }
 
 TEST(DatabaseFiles, StartupPathFallsBackToTheDefaultFile) {
