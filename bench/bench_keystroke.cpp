@@ -29,6 +29,7 @@
 #include "html/preview_page.h"
 #include "platform/text_convert.h"
 #include "wordlist/word_list.h"
+#include "wordlist/word_summary.h"
 
 namespace zorvia::bench {
 namespace {
@@ -81,20 +82,26 @@ std::string EnsureCorpusDatabase(const BenchArgs& args) {
     return path;
 }
 
-std::string EnsureIndexedCopy(const std::string& path) {
+// A copy of the corpus with the speed-up of "検索の高速化"; the time it took
+// is printed the first time.
+std::string EnsureOptimizedCopy(const std::string& path) {
     const std::string suffix = ".zorviacorpusdb";
-    const std::string indexed = path.substr(0, path.size() - suffix.size()) + "-indexed" + suffix;
-    const std::string done = indexed + ".complete";
-    if (std::filesystem::exists(done)) return indexed;
-    std::filesystem::copy_file(path, indexed, std::filesystem::copy_options::overwrite_existing);
+    const std::string optimized = path.substr(0, path.size() - suffix.size()) + "-optimized" + suffix;
+    const std::string done = optimized + ".complete";
+    if (std::filesystem::exists(done)) return optimized;
+    std::filesystem::copy_file(path, optimized, std::filesystem::copy_options::overwrite_existing);
     CCorpusDatabase db;
-    db.Open(Utf8ToWide(indexed));
-    if (!CreateSearchIndex(db)) {
-        std::fprintf(stderr, "cannot create the index: %s\n", WideToUtf8(db.GetErrorText()).c_str());
+    db.Open(Utf8ToWide(optimized));
+    HeadlessProgress progress;
+    const auto start = Clock::now();
+    const SpeedUpOutcome outcome = CreateSpeedUp(db, progress);
+    if (outcome.result != SpeedUpResult::Done) {
+        std::fprintf(stderr, "cannot speed the corpus up: %s\n", WideToUtf8(outcome.errorText).c_str());
         std::exit(1);
     }
+    PrintBench("optimize_seconds", std::chrono::duration<double>(Clock::now() - start).count(), "s");
     std::ofstream(done) << "ok\n";
-    return indexed;
+    return optimized;
 }
 
 // The search command of the main window, on the core functions it calls.
@@ -252,8 +259,8 @@ int main(int argc, char** argv) {
     const auto args = ParseBenchArgs(argc, argv);
     if (!args) return 2;
     const std::string path = EnsureCorpusDatabase(*args);
-    const std::string indexed = EnsureIndexedCopy(path);
+    const std::string optimized = EnsureOptimizedCopy(path);
     RunVariant("plain", path);
-    RunVariant("indexed", indexed);
+    RunVariant("optimized", optimized);
     return 0;
 }

@@ -65,11 +65,20 @@ int CCorpusDatabase::OnRow(void* context, int columns, char** values, char** nam
 }
 
 bool CCorpusDatabase::Exec(const std::u16string& sql) {
+    // A long statement may pump the window's events from inside SQLite
+    // (progress and cancel); what they run must not use the connection
+    // meanwhile, nor replace the rows being collected.
+    if (m_executing) {
+        m_errorText = u"another statement of this connection is still running";
+        return false;
+    }
     m_rows.clear();
     m_columnNames.clear();
     if (m_connection == nullptr) return false;
     char* message = nullptr;
+    m_executing = true;
     const int rc = sqlite3_exec(m_connection, WideToUtf8(sql).c_str(), &CCorpusDatabase::OnRow, this, &message);
+    m_executing = false;
     if (rc == SQLITE_OK) {
         sqlite3_free(message);
         return true;

@@ -28,7 +28,9 @@ public:
     bool IsOpen() const { return m_connection != nullptr; }
 
     // Runs one statement and keeps every row it delivers. Without a
-    // connection it fails at once with no rows and leaves the error text.
+    // connection it fails at once with no rows and leaves the error text;
+    // called while a statement runs (from an event pumped inside it) it
+    // fails at once and keeps the running statement's rows.
     bool Exec(const std::u16string& sql);
 
     int GetRowCount() const { return static_cast<int>(m_rows.size()); }
@@ -54,6 +56,7 @@ private:
     static int OnRow(void* context, int columns, char** values, char** names);
 
     sqlite3* m_connection = nullptr;
+    bool m_executing = false;
     std::u16string m_errorText;
     std::vector<std::vector<std::u16string>> m_rows;
     std::vector<std::u16string> m_columnNames;

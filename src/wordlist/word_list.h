@@ -1,6 +1,8 @@
 // The word list's two queries: the frequency table of the whole corpus and
 // the words beginning with a prefix. Both order the words most frequent
 // first, then shorter first, then by character code of the upper-case text.
+// On a corpus with the word-count summary (word_summary.h) they read it, with
+// the same rows as a result.
 #pragma once
 
 #include <string>
@@ -25,11 +27,5 @@ std::vector<WordListRow> QueryFrequencyTable(CCorpusDatabase& db, int limit);
 // the user act as wildcards, and a malformed pattern matches nothing. An
 // empty prefix lists the most frequent words of the corpus.
 std::vector<WordListRow> QueryWordsStartingWith(CCorpusDatabase& db, std::u16string_view prefix, int limit);
-
-// An index on word(lid), which the occurrence lookup of every hit joins on.
-// Large corpora answer it much faster with the index; nothing creates it
-// unless asked, and it changes no result. False with SQLite's message in the
-// database's error text when it cannot be created.
-bool CreateSearchIndex(CCorpusDatabase& db);
 
 }  // namespace zorvia

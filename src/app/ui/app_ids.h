@@ -47,6 +47,7 @@ enum AppId : int {
     ID_DELETE_WORDS_IN_FILE = 32801,
     ID_OPEN_BODY_FILE = 32803,
     ID_SPEED_UP_SEARCH = 32805,
+    ID_REMOVE_SPEED_UP = 32806,
 };
 
 // wx takes menu item ids only below 0x7FFF, so the menus carry the command
@@ -58,6 +59,6 @@ inline constexpr int kMenuItemIdOffset = 0x4000;
 inline constexpr int MenuItemId(int command) { return command - kMenuItemIdOffset; }
 inline constexpr int CommandOfMenuItem(int item) { return item + kMenuItemIdOffset; }
 inline constexpr int kFirstCommand = 32776;
-inline constexpr int kLastCommand = 32805;
+inline constexpr int kLastCommand = 32806;
 
 }  // namespace zorvia

@@ -86,6 +86,7 @@ public:
     void OnNMRclickWordList();
     void OnDeleteWords();
     void OnSpeedUpSearch();
+    void OnRemoveSpeedUp();
     std::u16string WordListText(int item) const;
 
     // --- report pages and the word-input service ---------------------------------

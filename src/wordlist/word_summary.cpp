@@ -1,0 +1,361 @@
+#include "wordlist/word_summary.h"
+
+#include <sqlite3.h>
+
+#include <array>
+#include <charconv>
+
+#include "corpus/corpus_transaction.h"
+#include "platform/text_convert.h"
+
+namespace zorvia {
+
+namespace {
+
+struct SchemaObject {
+    const char16_t* type;
+    const char16_t* name;
+    const char16_t* table;
+};
+
+// The summary; the triggers are named after what they keep.
+constexpr std::array<SchemaObject, 13> kSummaryObjects = {{
+    {u"table", u"word_count", u"word_count"},
+    {u"table", u"word_form_count", u"word_form_count"},
+    {u"table", u"corpus_count", u"corpus_count"},
+    {u"index", u"word_count_rank", u"word_count"},
+    {u"trigger", u"word_summary_insert", u"word"},
+    {u"trigger", u"word_summary_delete", u"word"},
+    {u"trigger", u"word_summary_update", u"word"},
+    {u"trigger", u"word_form_total_insert", u"word_form_count"},
+    {u"trigger", u"word_form_total_delete", u"word_form_count"},
+    {u"trigger", u"line_total_insert", u"line"},
+    {u"trigger", u"line_total_delete", u"line"},
+    {u"trigger", u"file_total_insert", u"original_file"},
+    {u"trigger", u"file_total_delete", u"original_file"},
+}};
+
+constexpr char16_t kLineIndex[] = u"CREATE INDEX IF NOT EXISTS word_lid ON word(lid)";
+
+constexpr const char16_t* kCreateTables[] = {
+    u"CREATE TABLE word_count ( word_upper TEXT PRIMARY KEY, n INTEGER NOT NULL ) WITHOUT ROWID",
+    u"CREATE TABLE word_form_count ( word TEXT PRIMARY KEY, n INTEGER NOT NULL ) WITHOUT ROWID",
+    u"CREATE TABLE corpus_count ( item TEXT PRIMARY KEY, n INTEGER NOT NULL ) WITHOUT ROWID",
+};
+
+// The order of every word list (most frequent first, then shorter, then by
+// code point): a list is a walk from the start of this index.
+constexpr char16_t kRankIndex[] =
+    u"CREATE INDEX word_count_rank ON word_count ( n DESC, length(word_upper), word_upper )";
+constexpr char16_t kRankOrder[] = u" ORDER BY n DESC, length(word_upper), word_upper LIMIT ";
+
+// Counts go up by an UPDATE and, when it found no row, an INSERT: a
+// statement with a conflict clause would take on the conflict policy of the
+// statement that fired the trigger (INSERT OR REPLACE INTO word would reset a
+// count). A count that reaches 0 removes its row, so the tables hold exactly
+// the groups of the word table.
+std::u16string CountUp(std::u16string_view table, std::u16string_view key, std::u16string_view value) {
+    std::u16string sql = u"UPDATE ";
+    sql.append(table).append(u" SET n = n + 1 WHERE ").append(key).append(u" = ").append(value).append(u"; ");
+    sql.append(u"INSERT INTO ").append(table).append(u" SELECT ").append(value).append(u", 1 WHERE changes() = 0; ");
+    return sql;
+}
+
+std::u16string CountDown(std::u16string_view table, std::u16string_view key, std::u16string_view value) {
+    std::u16string sql = u"UPDATE ";
+    sql.append(table).append(u" SET n = n - 1 WHERE ").append(key).append(u" = ").append(value).append(u"; ");
+    sql.append(u"DELETE FROM ").append(table).append(u" WHERE ").append(key).append(u" = ").append(value);
+    sql.append(u" AND n <= 0; ");
+    return sql;
+}
+
+std::u16string Total(std::u16string_view item, std::u16string_view step) {
+    std::u16string sql = u"UPDATE corpus_count SET n = n ";
+    sql.append(step).append(u" WHERE item = '").append(item).append(u"'; ");
+    return sql;
+}
+
+std::u16string Trigger(std::u16string_view name, std::u16string_view event, const std::u16string& body) {
+    std::u16string sql = u"CREATE TRIGGER ";
+    sql.append(name).append(u" AFTER ").append(event).append(u" BEGIN ").append(body).append(u"END");
+    return sql;
+}
+
+std::vector<std::u16string> TriggerStatements() {
+    const std::u16string folded = u"word_count", forms = u"word_form_count";
+    return {
+        Trigger(u"word_summary_insert", u"INSERT ON word",
+                CountUp(folded, u"word_upper", u"new.word_upper") + CountUp(forms, u"word", u"new.word") +
+                    Total(u"words", u"+ 1")),
+        Trigger(u"word_summary_delete", u"DELETE ON word",
+                CountDown(folded, u"word_upper", u"old.word_upper") + CountDown(forms, u"word", u"old.word") +
+                    Total(u"words", u"- 1")),
+        // Adding before taking away: a row whose values stay the same never
+        // drops to 0 on the way.
+        Trigger(u"word_summary_update", u"UPDATE OF word, word_upper ON word",
+                CountUp(folded, u"word_upper", u"new.word_upper") +
+                    CountDown(folded, u"word_upper", u"old.word_upper") + CountUp(forms, u"word", u"new.word") +
+                    CountDown(forms, u"word", u"old.word")),
+        Trigger(u"word_form_total_insert", u"INSERT ON word_form_count", Total(u"forms", u"+ 1")),
+        Trigger(u"word_form_total_delete", u"DELETE ON word_form_count", Total(u"forms", u"- 1")),
+        Trigger(u"line_total_insert", u"INSERT ON line", Total(u"lines", u"+ 1")),
+        Trigger(u"line_total_delete", u"DELETE ON line", Total(u"lines", u"- 1")),
+        Trigger(u"file_total_insert", u"INSERT ON original_file", Total(u"files", u"+ 1")),
+        Trigger(u"file_total_delete", u"DELETE ON original_file", Total(u"files", u"- 1")),
+    };
+}
+
+// Drops the summary, triggers first (they name the tables).
+std::vector<std::u16string> DropSummaryStatements() {
+    std::vector<std::u16string> statements;
+    for (auto it = kSummaryObjects.rbegin(); it != kSummaryObjects.rend(); ++it) {
+        statements.push_back(u"DROP " + std::u16string(it->type) + u" IF EXISTS " + it->name);
+    }
+    return statements;
+}
+
+constexpr char16_t kFillTotals[] =
+    u"INSERT INTO corpus_count VALUES ( 'files', (SELECT count(*) FROM original_file) ), "
+    u"( 'lines', (SELECT count(*) FROM line) ), ( 'words', (SELECT coalesce(sum(n), 0) FROM word_count) ), "
+    u"( 'forms', (SELECT count(*) FROM word_form_count) )";
+
+// The written forms are grouped a slice of the word table at a time: one
+// grouping of the whole table sorts far more than memory holds, and the
+// slices let the progress bar move.
+constexpr std::int64_t kFormSliceRows = 500'000;
+
+// A prefix matched by fewer folded words than this is answered from its
+// range of the primary key, sorted; one matched by more from the ranking
+// index, which meets the prefix's most frequent words early.
+constexpr int kRangeSortLimit = 4096;
+
+std::int64_t CellInt64(const CCorpusDatabase& db, int row, int column) {
+    const std::string text = WideToUtf8(db.GetCell(row, column));
+    std::int64_t value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
+
+std::u16string Quoted(std::u16string_view text) {
+    std::u16string quoted = u"'";
+    AppendEscaped(quoted, text);
+    quoted += u"'";
+    return quoted;
+}
+
+// Pumps the progress window from inside a long statement (SQLite calls back
+// every so many steps of its program), and turns a cancel into an interrupt
+// of that statement. What the pump runs cannot use the connection meanwhile:
+// CCorpusDatabase refuses statements while one is running.
+class PumpInsideStatements {
+public:
+    PumpInsideStatements(CCorpusDatabase& db, IProgressSink& progress) : m_db(db), m_progress(progress) {
+        if (m_db.NativeHandle() != nullptr) sqlite3_progress_handler(m_db.NativeHandle(), kSteps, &OnSteps, this);
+    }
+    ~PumpInsideStatements() { Stop(); }
+    PumpInsideStatements(const PumpInsideStatements&) = delete;
+    PumpInsideStatements& operator=(const PumpInsideStatements&) = delete;
+
+    // The pump between statements.
+    bool Pump() {
+        if (!m_cancelled && !m_progress.Pump()) m_cancelled = true;
+        return !m_cancelled;
+    }
+    bool Cancelled() const { return m_cancelled; }
+    // Before the rollback, which must not be interrupted.
+    void Stop() {
+        if (m_db.NativeHandle() != nullptr) sqlite3_progress_handler(m_db.NativeHandle(), 0, nullptr, nullptr);
+    }
+
+private:
+    static constexpr int kSteps = 200'000;
+
+    static int OnSteps(void* self) { return static_cast<PumpInsideStatements*>(self)->Pump() ? 0 : 1; }
+
+    CCorpusDatabase& m_db;
+    IProgressSink& m_progress;
+    bool m_cancelled = false;
+};
+
+class SpeedUpRun {
+public:
+    SpeedUpRun(CCorpusDatabase& db, IProgressSink& progress) : m_db(db), m_progress(progress), m_pump(db, progress) {}
+
+    SpeedUpOutcome Run();
+
+private:
+    // A statement, then a pump: false on a failure or a cancel.
+    bool Step(const std::u16string& sql) { return ExecOrTrace(m_db, sql) && m_pump.Pump(); }
+    bool Announce(const char16_t* text) {
+        m_progress.SetText(text);
+        m_progress.SetPosition(ProgressPermille(m_done, m_work, 1));
+        return m_pump.Pump();
+    }
+    bool CountForms();
+    SpeedUpOutcome Abandon();
+
+    CCorpusDatabase& m_db;
+    IProgressSink& m_progress;
+    PumpInsideStatements m_pump;
+    std::int64_t m_firstWid = 0;
+    std::int64_t m_lastWid = -1;
+    // Progress in rows of the word table read.
+    std::int64_t m_work = 0;
+    std::int64_t m_done = 0;
+};
+
+SpeedUpOutcome SpeedUpRun::Run() {
+    // Another transaction open on this connection is not ours to end.
+    if (!ExecOrTrace(m_db, u"BEGIN TRANSACTION")) return {SpeedUpResult::Failed, m_db.GetErrorText()};
+    m_progress.Begin();
+    if (!Step(u"SELECT (SELECT min(wid) FROM word), (SELECT max(wid) FROM word), "
+              u"(SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = 'word_lid')"))
+        return Abandon();
+    m_firstWid = CellInt64(m_db, 0, 0);
+    m_lastWid = m_db.GetCell(0, 1).empty() ? m_firstWid - 1 : CellInt64(m_db, 0, 1);
+    const bool hasLineIndex = m_db.GetCellInt(0, 2) > 0;
+    // The line index and the written forms read every row, the folded words
+    // the smaller index of word_upper.
+    const std::int64_t rows = m_lastWid - m_firstWid + 1;
+    const std::int64_t lineIndexWork = hasLineIndex ? 0 : rows;
+    const std::int64_t foldedWork = rows / 4;
+    m_work = lineIndexWork + foldedWork + rows + rows / 10 + 1;
+
+    if (!Announce(u"indexing the lines of the words...") || !Step(kLineIndex)) return Abandon();
+    m_done += lineIndexWork;
+    // Built afresh: a summary left incomplete by someone else may be stale.
+    for (const std::u16string& sql : DropSummaryStatements())
+        if (!Step(sql)) return Abandon();
+    for (const char16_t* sql : kCreateTables)
+        if (!Step(sql)) return Abandon();
+
+    if (!Announce(u"counting the words...") ||
+        !Step(u"INSERT INTO word_count SELECT word_upper, count(*) FROM word GROUP BY word_upper"))
+        return Abandon();
+    m_done += foldedWork;
+    if (!CountForms()) return Abandon();
+
+    if (!Announce(u"ranking the words...") || !Step(kFillTotals) || !Step(kRankIndex)) return Abandon();
+    for (const std::u16string& sql : TriggerStatements())
+        if (!Step(sql)) return Abandon();
+    m_done = m_work;
+    if (!Announce(u"committing...")) return Abandon();
+    if (!ExecOrTrace(m_db, u"COMMIT")) return Abandon();
+    m_progress.End();
+    return {SpeedUpResult::Done, {}};
+}
+
+bool SpeedUpRun::CountForms() {
+    for (std::int64_t from = m_firstWid; from <= m_lastWid;) {
+        if (!Announce(u"counting the written forms...")) return false;
+        // Adding to the forms that earlier slices counted.
+        const std::int64_t to = from + kFormSliceRows;
+        std::u16string sql = u"INSERT INTO word_form_count SELECT word, count(*) FROM word WHERE wid >= ";
+        AppendDecimal(sql, from);
+        sql += u" AND wid < ";
+        AppendDecimal(sql, to);
+        sql += u" GROUP BY word ON CONFLICT(word) DO UPDATE SET n = n + excluded.n";
+        if (!Step(sql)) return false;
+        m_done += std::min(to, m_lastWid + 1) - from;
+        // Ids far apart (a writer may choose any) are not walked through.
+        std::u16string next = u"SELECT min(wid) FROM word WHERE wid >= ";
+        AppendDecimal(next, to);
+        if (!Step(next)) return false;
+        if (m_db.GetCell(0, 0).empty()) break;
+        from = CellInt64(m_db, 0, 0);
+    }
+    return true;
+}
+
+SpeedUpOutcome SpeedUpRun::Abandon() {
+    // The message of the failed statement; the rollback may replace it.
+    SpeedUpOutcome outcome{m_pump.Cancelled() ? SpeedUpResult::Cancelled : SpeedUpResult::Failed,
+                           m_db.GetErrorText()};
+    m_pump.Stop();
+    Rollback(m_db);
+    m_progress.End();
+    return outcome;
+}
+
+}  // namespace
+
+bool HasWordSummary(CCorpusDatabase& db) {
+    std::u16string sql = u"SELECT count(*) FROM sqlite_master WHERE ";
+    for (std::size_t i = 0; i < kSummaryObjects.size(); ++i) {
+        const SchemaObject& object = kSummaryObjects[i];
+        if (i > 0) sql += u" OR ";
+        sql += u"(type = '";
+        sql += object.type;
+        sql += u"' AND name = '";
+        sql += object.name;
+        sql += u"' AND tbl_name = '";
+        sql += object.table;
+        sql += u"')";
+    }
+    return db.Exec(sql) && db.GetCellInt(0, 0) == static_cast<int>(kSummaryObjects.size());
+}
+
+SpeedUpOutcome CreateSpeedUp(CCorpusDatabase& db, IProgressSink& progress) {
+    SpeedUpRun run(db, progress);
+    return run.Run();
+}
+
+SpeedUpOutcome RemoveSpeedUp(CCorpusDatabase& db) {
+    if (!ExecOrTrace(db, u"BEGIN TRANSACTION")) return {SpeedUpResult::Failed, db.GetErrorText()};
+    std::vector<std::u16string> statements = DropSummaryStatements();
+    statements.push_back(u"DROP INDEX IF EXISTS word_lid");
+    statements.push_back(u"COMMIT");
+    for (const std::u16string& sql : statements) {
+        if (ExecOrTrace(db, sql)) continue;
+        SpeedUpOutcome outcome{SpeedUpResult::Failed, db.GetErrorText()};
+        Rollback(db);
+        return outcome;
+    }
+    return {SpeedUpResult::Done, {}};
+}
+
+std::optional<bool> QuerySummaryRanking(CCorpusDatabase& db, int limit) {
+    if (!HasWordSummary(db)) return std::nullopt;
+    return db.Exec(u"SELECT word_upper, n FROM word_count INDEXED BY word_count_rank" + std::u16string(kRankOrder) +
+                   FormatInt(limit));
+}
+
+std::optional<bool> QuerySummaryStartingWith(CCorpusDatabase& db, std::u16string_view foldedPrefix, int limit) {
+    if (!HasWordSummary(db)) return std::nullopt;
+    // GLOB's own pattern characters; there is no escape.
+    const std::u16string_view literal = foldedPrefix.substr(0, foldedPrefix.find_first_of(u"*?["));
+    bool byRank = literal.empty();
+    if (!byRank) {
+        std::u16string probe = u"SELECT count(*) FROM ( SELECT 1 FROM word_count WHERE word_upper GLOB ";
+        probe += Quoted(std::u16string(literal) + u"*");
+        probe += u" LIMIT ";
+        probe += FormatInt(kRangeSortLimit);
+        probe += u" )";
+        byRank = !db.Exec(probe) || db.GetCellInt(0, 0) >= kRangeSortLimit;
+    }
+    // The unary plus keeps the ranking index out of the range's plan.
+    std::u16string sql = byRank ? u"SELECT word_upper, n FROM word_count INDEXED BY word_count_rank"
+                                : u"SELECT word_upper, n FROM word_count";
+    sql += u" WHERE word_upper GLOB ";
+    sql += Quoted(std::u16string(foldedPrefix) + u"*");
+    sql += byRank ? std::u16string(kRankOrder) : u" ORDER BY +n DESC, length(word_upper), word_upper LIMIT ";
+    sql += FormatInt(limit);
+    return db.Exec(sql);
+}
+
+std::optional<SummaryTotals> SummaryCorpusTotals(CCorpusDatabase& db) {
+    if (!HasWordSummary(db)) return std::nullopt;
+    SummaryTotals totals;
+    if (!db.Exec(u"SELECT item, n FROM corpus_count")) return totals;
+    for (int r = 0; r < db.GetRowCount(); ++r) {
+        const std::u16string& item = db.GetCell(r, 0);
+        const int n = db.GetCellInt(r, 1);
+        if (item == u"files") totals.files = n;
+        if (item == u"lines") totals.lines = n;
+        if (item == u"words") totals.words = n;
+        if (item == u"forms") totals.forms = n;
+    }
+    return totals;
+}
+
+}  // namespace zorvia
