@@ -6,6 +6,7 @@
 #include "corpus/database_files.h"
 #include "corpus/text_line_reader.h"
 #include "corpus/word_rules.h"
+#include "corpus/word_summary.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
 
@@ -68,6 +69,7 @@ private:
     IStatusText& m_status;
 
     TextLineReader m_reader;
+    SummaryBatch m_summary;
     HtmlScanner m_scanner;
     ImportOutcome m_outcome;
     bool m_cancelled = false;
@@ -96,6 +98,7 @@ ImportOutcome Importer::Run(const std::u16string& path, bool html) {
     }
     m_progress.Begin();
     m_progress.SetText(u"counting...");
+    if (!m_summary.Begin(m_db)) return Fail(kWriteFailedMessage);
 
     // The lines must hang on this file's row: a failed insert would leave
     // the row id of some earlier insert to attach them to.
@@ -119,6 +122,7 @@ ImportOutcome Importer::Run(const std::u16string& path, bool html) {
 
     // A COMMIT that fails (the file locked by a reader, a full disk) leaves
     // nothing written; the transaction may still be open, so end it.
+    if (!m_summary.Finish()) return Fail(kWriteFailedMessage);
     if (!ExecOrTrace(m_db, u"COMMIT")) return Fail(kCommitFailedMessage);
     m_progress.End();
     m_outcome.result = ImportResult::Committed;
@@ -200,7 +204,9 @@ bool Importer::InsertLine(int index, std::u16string_view text) {
         AppendEscaped(m_sql, m_upper);
         m_sql += u"' )";
         ok = ExecOrTrace(m_db, m_sql);
-        if (ok) ++m_outcome.words;
+        if (!ok) return;
+        ++m_outcome.words;
+        m_summary.Inserted(word, m_upper);
     });
     return ok;
 }

@@ -5,7 +5,7 @@
 #include "html/page_frame.h"
 #include "platform/prompt.h"
 #include "platform/text_convert.h"
-#include "wordlist/word_summary.h"
+#include "corpus/word_summary.h"
 
 namespace zorvia {
 

@@ -2,7 +2,7 @@
 
 #include "corpus/word_rules.h"
 #include "platform/text_convert.h"
-#include "wordlist/word_summary.h"
+#include "corpus/word_summary.h"
 
 namespace zorvia {
 

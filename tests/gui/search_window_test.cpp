@@ -12,7 +12,7 @@
 #include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
 #include "support/corpus_builder.h"
-#include "wordlist/word_summary.h"
+#include "corpus/word_summary.h"
 
 namespace zorvia {
 namespace {

@@ -76,7 +76,7 @@ TEST_F(CorpusTool, OptimizeAndDefragSayWhatTheyDidOrWhyNot) {
     test::ProgramRun run = Run({"optimize"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out, "the index word_lid and the word-count summary are in place\n");
-    EXPECT_EQ(objects(), 19);
+    EXPECT_EQ(objects(), 22);
     EXPECT_EQ(Run({"stats"}).out, "files\t2\nlines\t5\nwords\t16\nunique words\t14\n");
     run = Run({"optimize", "--remove"});
     EXPECT_EQ(run.status, 0);

@@ -8,7 +8,7 @@
 
 #include "platform/text_convert.h"
 #include "tool.h"
-#include "wordlist/word_summary.h"
+#include "corpus/word_summary.h"
 
 namespace zorvia::tool {
 

@@ -25,7 +25,7 @@
 #include "platform/ui/wx_text.h"
 #include "wordlist/word_deletion.h"
 #include "wordlist/word_list.h"
-#include "wordlist/word_summary.h"
+#include "corpus/word_summary.h"
 
 namespace zorvia {
 

@@ -1,9 +1,10 @@
-#include "wordlist/word_summary.h"
+#include "corpus/word_summary.h"
 
 #include <sqlite3.h>
 
 #include <array>
 #include <charconv>
+#include <functional>
 
 #include "corpus/corpus_transaction.h"
 #include "platform/text_convert.h"
@@ -18,28 +19,39 @@ struct SchemaObject {
     const char16_t* table;
 };
 
-// The summary; the triggers are named after what they keep.
-constexpr std::array<SchemaObject, 13> kSummaryObjects = {{
-    {u"table", u"word_count", u"word_count"},
-    {u"table", u"word_form_count", u"word_form_count"},
-    {u"table", u"corpus_count", u"corpus_count"},
-    {u"index", u"word_count_rank", u"word_count"},
+// The summary. The triggers on the word table come first: a batch sets
+// them aside.
+constexpr std::size_t kWordTriggers = 3;
+constexpr std::array<SchemaObject, 16> kSummaryObjects = {{
     {u"trigger", u"word_summary_insert", u"word"},
     {u"trigger", u"word_summary_delete", u"word"},
     {u"trigger", u"word_summary_update", u"word"},
-    {u"trigger", u"word_form_total_insert", u"word_form_count"},
-    {u"trigger", u"word_form_total_delete", u"word_form_count"},
+    {u"trigger", u"word_form_count_insert", u"word_form_count"},
+    {u"trigger", u"word_form_count_delete", u"word_form_count"},
+    {u"trigger", u"word_form_insert", u"word_form"},
+    {u"trigger", u"word_form_delete", u"word_form"},
     {u"trigger", u"line_total_insert", u"line"},
     {u"trigger", u"line_total_delete", u"line"},
     {u"trigger", u"file_total_insert", u"original_file"},
     {u"trigger", u"file_total_delete", u"original_file"},
+    {u"index", u"word_count_rank", u"word_count"},
+    {u"table", u"word_count", u"word_count"},
+    {u"table", u"word_form_count", u"word_form_count"},
+    {u"table", u"word_form", u"word_form"},
+    {u"table", u"corpus_count", u"corpus_count"},
 }};
 
 constexpr char16_t kLineIndex[] = u"CREATE INDEX IF NOT EXISTS word_lid ON word(lid)";
 
+// The folded words; each written form with the folded word it is stored
+// with (a form normally has one, but a writer may store it with another);
+// every distinct form with the number of folded words it is stored with;
+// and the totals.
 constexpr const char16_t* kCreateTables[] = {
     u"CREATE TABLE word_count ( word_upper TEXT PRIMARY KEY, n INTEGER NOT NULL ) WITHOUT ROWID",
-    u"CREATE TABLE word_form_count ( word TEXT PRIMARY KEY, n INTEGER NOT NULL ) WITHOUT ROWID",
+    u"CREATE TABLE word_form_count ( word_upper TEXT, word TEXT, n INTEGER NOT NULL, "
+    u"PRIMARY KEY ( word_upper, word ) ) WITHOUT ROWID",
+    u"CREATE TABLE word_form ( word TEXT PRIMARY KEY, n INTEGER NOT NULL ) WITHOUT ROWID",
     u"CREATE TABLE corpus_count ( item TEXT PRIMARY KEY, n INTEGER NOT NULL ) WITHOUT ROWID",
 };
 
@@ -49,23 +61,40 @@ constexpr char16_t kRankIndex[] =
     u"CREATE INDEX word_count_rank ON word_count ( n DESC, length(word_upper), word_upper )";
 constexpr char16_t kRankOrder[] = u" ORDER BY n DESC, length(word_upper), word_upper LIMIT ";
 
+// A row of a count table, named by its key columns taken from `row` (new or
+// old) of the firing statement.
+struct CountedRow {
+    std::u16string_view table;
+    std::vector<std::u16string_view> keys;
+};
+
+std::u16string KeyMatch(const CountedRow& counted, std::u16string_view row) {
+    std::u16string sql;
+    for (std::size_t i = 0; i < counted.keys.size(); ++i) {
+        sql.append(i > 0 ? u" AND " : u" WHERE ").append(counted.keys[i]).append(u" = ");
+        sql.append(row).append(u".").append(counted.keys[i]);
+    }
+    return sql;
+}
+
 // Counts go up by an UPDATE and, when it found no row, an INSERT: a
 // statement with a conflict clause would take on the conflict policy of the
 // statement that fired the trigger (INSERT OR REPLACE INTO word would reset a
 // count). A count that reaches 0 removes its row, so the tables hold exactly
 // the groups of the word table.
-std::u16string CountUp(std::u16string_view table, std::u16string_view key, std::u16string_view value) {
+std::u16string CountUp(const CountedRow& counted) {
     std::u16string sql = u"UPDATE ";
-    sql.append(table).append(u" SET n = n + 1 WHERE ").append(key).append(u" = ").append(value).append(u"; ");
-    sql.append(u"INSERT INTO ").append(table).append(u" SELECT ").append(value).append(u", 1 WHERE changes() = 0; ");
+    sql.append(counted.table).append(u" SET n = n + 1").append(KeyMatch(counted, u"new")).append(u"; ");
+    sql.append(u"INSERT INTO ").append(counted.table).append(u" SELECT ");
+    for (std::u16string_view key : counted.keys) sql.append(u"new.").append(key).append(u", ");
+    sql.append(u"1 WHERE changes() = 0; ");
     return sql;
 }
 
-std::u16string CountDown(std::u16string_view table, std::u16string_view key, std::u16string_view value) {
+std::u16string CountDown(const CountedRow& counted) {
     std::u16string sql = u"UPDATE ";
-    sql.append(table).append(u" SET n = n - 1 WHERE ").append(key).append(u" = ").append(value).append(u"; ");
-    sql.append(u"DELETE FROM ").append(table).append(u" WHERE ").append(key).append(u" = ").append(value);
-    sql.append(u" AND n <= 0; ");
+    sql.append(counted.table).append(u" SET n = n - 1").append(KeyMatch(counted, u"old")).append(u"; ");
+    sql.append(u"DELETE FROM ").append(counted.table).append(KeyMatch(counted, u"old")).append(u" AND n <= 0; ");
     return sql;
 }
 
@@ -81,23 +110,23 @@ std::u16string Trigger(std::u16string_view name, std::u16string_view event, cons
     return sql;
 }
 
+// In the order of kSummaryObjects.
 std::vector<std::u16string> TriggerStatements() {
-    const std::u16string folded = u"word_count", forms = u"word_form_count";
+    const CountedRow folded{u"word_count", {u"word_upper"}};
+    const CountedRow pair{u"word_form_count", {u"word_upper", u"word"}};
+    const CountedRow form{u"word_form", {u"word"}};
     return {
-        Trigger(u"word_summary_insert", u"INSERT ON word",
-                CountUp(folded, u"word_upper", u"new.word_upper") + CountUp(forms, u"word", u"new.word") +
-                    Total(u"words", u"+ 1")),
+        Trigger(u"word_summary_insert", u"INSERT ON word", CountUp(folded) + CountUp(pair) + Total(u"words", u"+ 1")),
         Trigger(u"word_summary_delete", u"DELETE ON word",
-                CountDown(folded, u"word_upper", u"old.word_upper") + CountDown(forms, u"word", u"old.word") +
-                    Total(u"words", u"- 1")),
+                CountDown(folded) + CountDown(pair) + Total(u"words", u"- 1")),
         // Adding before taking away: a row whose values stay the same never
         // drops to 0 on the way.
         Trigger(u"word_summary_update", u"UPDATE OF word, word_upper ON word",
-                CountUp(folded, u"word_upper", u"new.word_upper") +
-                    CountDown(folded, u"word_upper", u"old.word_upper") + CountUp(forms, u"word", u"new.word") +
-                    CountDown(forms, u"word", u"old.word")),
-        Trigger(u"word_form_total_insert", u"INSERT ON word_form_count", Total(u"forms", u"+ 1")),
-        Trigger(u"word_form_total_delete", u"DELETE ON word_form_count", Total(u"forms", u"- 1")),
+                CountUp(folded) + CountDown(folded) + CountUp(pair) + CountDown(pair)),
+        Trigger(u"word_form_count_insert", u"INSERT ON word_form_count", CountUp(form)),
+        Trigger(u"word_form_count_delete", u"DELETE ON word_form_count", CountDown(form)),
+        Trigger(u"word_form_insert", u"INSERT ON word_form", Total(u"forms", u"+ 1")),
+        Trigger(u"word_form_delete", u"DELETE ON word_form", Total(u"forms", u"- 1")),
         Trigger(u"line_total_insert", u"INSERT ON line", Total(u"lines", u"+ 1")),
         Trigger(u"line_total_delete", u"DELETE ON line", Total(u"lines", u"- 1")),
         Trigger(u"file_total_insert", u"INSERT ON original_file", Total(u"files", u"+ 1")),
@@ -108,16 +137,17 @@ std::vector<std::u16string> TriggerStatements() {
 // Drops the summary, triggers first (they name the tables).
 std::vector<std::u16string> DropSummaryStatements() {
     std::vector<std::u16string> statements;
-    for (auto it = kSummaryObjects.rbegin(); it != kSummaryObjects.rend(); ++it) {
-        statements.push_back(u"DROP " + std::u16string(it->type) + u" IF EXISTS " + it->name);
-    }
+    for (const SchemaObject& object : kSummaryObjects)
+        statements.push_back(u"DROP " + std::u16string(object.type) + u" IF EXISTS " + object.name);
     return statements;
 }
 
+constexpr char16_t kFillForms[] =
+    u"INSERT INTO word_form SELECT word, count(*) FROM word_form_count GROUP BY word";
 constexpr char16_t kFillTotals[] =
     u"INSERT INTO corpus_count VALUES ( 'files', (SELECT count(*) FROM original_file) ), "
     u"( 'lines', (SELECT count(*) FROM line) ), ( 'words', (SELECT coalesce(sum(n), 0) FROM word_count) ), "
-    u"( 'forms', (SELECT count(*) FROM word_form_count) )";
+    u"( 'forms', (SELECT count(*) FROM word_form) )";
 
 // The written forms are grouped a slice of the word table at a time: one
 // grouping of the whole table sorts far more than memory holds, and the
@@ -235,7 +265,8 @@ SpeedUpOutcome SpeedUpRun::Run() {
     m_done += foldedWork;
     if (!CountForms()) return Abandon();
 
-    if (!Announce(u"ranking the words...") || !Step(kFillTotals) || !Step(kRankIndex)) return Abandon();
+    if (!Announce(u"ranking the words...") || !Step(kFillForms) || !Step(kFillTotals) || !Step(kRankIndex))
+        return Abandon();
     for (const std::u16string& sql : TriggerStatements())
         if (!Step(sql)) return Abandon();
     m_done = m_work;
@@ -250,11 +281,11 @@ bool SpeedUpRun::CountForms() {
         if (!Announce(u"counting the written forms...")) return false;
         // Adding to the forms that earlier slices counted.
         const std::int64_t to = from + kFormSliceRows;
-        std::u16string sql = u"INSERT INTO word_form_count SELECT word, count(*) FROM word WHERE wid >= ";
+        std::u16string sql = u"INSERT INTO word_form_count SELECT word_upper, word, count(*) FROM word WHERE wid >= ";
         AppendDecimal(sql, from);
         sql += u" AND wid < ";
         AppendDecimal(sql, to);
-        sql += u" GROUP BY word ON CONFLICT(word) DO UPDATE SET n = n + excluded.n";
+        sql += u" GROUP BY word_upper, word ON CONFLICT(word_upper, word) DO UPDATE SET n = n + excluded.n";
         if (!Step(sql)) return false;
         m_done += std::min(to, m_lastWid + 1) - from;
         // Ids far apart (a writer may choose any) are not walked through.
@@ -276,6 +307,11 @@ SpeedUpOutcome SpeedUpRun::Abandon() {
     m_progress.End();
     return outcome;
 }
+
+// The word rows a batch deleted (negative counts) and inserted, by folded
+// word and written form. A temporary table: it lives in the connection, not
+// in the corpus file.
+constexpr char16_t kChangeTable[] = u"temp.word_summary_change";
 
 }  // namespace
 
@@ -312,6 +348,113 @@ SpeedUpOutcome RemoveSpeedUp(CCorpusDatabase& db) {
         return outcome;
     }
     return {SpeedUpResult::Done, {}};
+}
+
+bool SummaryBatch::Begin(CCorpusDatabase& db) {
+    m_db = nullptr;
+    m_inserted.clear();
+    m_deletedSome = false;
+    if (!HasWordSummary(db)) return true;
+    std::vector<std::u16string> statements = {
+        u"CREATE TEMP TABLE IF NOT EXISTS word_summary_change ( word_upper, word, n INTEGER )",
+        u"DELETE FROM " + std::u16string(kChangeTable),
+    };
+    for (std::size_t i = 0; i < kWordTriggers; ++i)
+        statements.push_back(u"DROP TRIGGER " + std::u16string(kSummaryObjects[i].name));
+    for (const std::u16string& sql : statements)
+        if (!ExecOrTrace(db, sql)) return false;
+    m_db = &db;
+    return true;
+}
+
+void SummaryBatch::Inserted(std::u16string_view word, std::u16string_view folded) {
+    if (m_db == nullptr) return;
+    auto it = m_inserted.find(word);
+    if (it == m_inserted.end()) {
+        it = m_inserted.emplace(std::u16string(word), Inserts{std::u16string(folded)}).first;
+    } else if (it->second.folded != folded) {
+        // The same form under a second fold: a key that no form can be (a
+        // form never holds U+0000, which would end its INSERT's text).
+        std::u16string key(folded);
+        key += u'\0';
+        key += word;
+        it = m_inserted.try_emplace(std::move(key), Inserts{std::u16string(folded)}).first;
+    }
+    ++it->second.rows;
+}
+
+bool SummaryBatch::DeletingFoldedWord(std::u16string_view folded) {
+    if (m_db == nullptr) return true;
+    // Every row of the folded word goes, those inserted by this batch among
+    // them: its counts, kept and waiting, go with them.
+    std::erase_if(m_inserted, [&](const auto& entry) { return entry.second.folded == folded; });
+    const std::u16string key = Quoted(folded);
+    const std::u16string statements[] = {
+        u"UPDATE corpus_count SET n = n - coalesce((SELECT n FROM word_count WHERE word_upper = " + key +
+            u"), 0) WHERE item = 'words'",
+        u"DELETE FROM word_count WHERE word_upper = " + key,
+        u"DELETE FROM word_form_count WHERE word_upper = " + key,
+        u"DELETE FROM " + std::u16string(kChangeTable) + u" WHERE word_upper = " + key,
+    };
+    for (const std::u16string& sql : statements)
+        if (!ExecOrTrace(*m_db, sql)) return false;
+    return true;
+}
+
+bool SummaryBatch::BeforeDelete(const std::u16string& condition) {
+    if (m_db == nullptr) return true;
+    m_deletedSome = true;
+    std::u16string sql = u"INSERT INTO ";
+    sql += kChangeTable;
+    sql += u" SELECT word_upper, word, -count(*) FROM word WHERE ";
+    sql += condition;
+    sql += u" GROUP BY word_upper, word";
+    return ExecOrTrace(*m_db, sql);
+}
+
+bool SummaryBatch::Finish() {
+    if (m_db == nullptr) return true;
+    const std::u16string change = kChangeTable;
+    std::vector<std::u16string> statements;
+    // The inserted rows, counted already, join the deleted ones (counted
+    // negative before they went), a few hundred groups to a statement.
+    constexpr std::size_t kRowsPerStatement = 500;
+    std::size_t inStatement = 0;
+    for (const auto& [key, inserts] : m_inserted) {
+        if (inStatement == 0) statements.push_back(u"INSERT INTO " + change + u" VALUES ");
+        std::u16string& sql = statements.back();
+        const std::size_t nul = key.find(u'\0');
+        const std::u16string_view word = std::u16string_view(key).substr(nul == std::u16string::npos ? 0 : nul + 1);
+        sql += inStatement > 0 ? u", ( " : u"( ";
+        sql += Quoted(inserts.folded) + u", " + Quoted(word) + u", ";
+        AppendDecimal(sql, inserts.rows);
+        sql += u" )";
+        inStatement = (inStatement + 1) % kRowsPerStatement;
+    }
+    m_inserted.clear();
+    statements.insert(statements.end(), {
+        u"INSERT INTO word_count SELECT word_upper, sum(n) FROM " + change +
+            u" GROUP BY word_upper HAVING sum(n) <> 0 ON CONFLICT(word_upper) DO UPDATE SET n = n + excluded.n",
+        u"INSERT INTO word_form_count SELECT word_upper, word, sum(n) FROM " + change +
+            u" GROUP BY word_upper, word HAVING sum(n) <> 0 "
+            u"ON CONFLICT(word_upper, word) DO UPDATE SET n = n + excluded.n",
+        u"UPDATE corpus_count SET n = n + (SELECT coalesce(sum(n), 0) FROM " + change + u") WHERE item = 'words'",
+    });
+    if (m_deletedSome) {
+        // A count that reaches 0 removes its row, as the triggers do; only
+        // those of the folded words changed can.
+        statements.insert(statements.end(), {
+            u"DELETE FROM word_count WHERE n <= 0 AND word_upper IN (SELECT word_upper FROM " + change + u")",
+            u"DELETE FROM word_form_count WHERE n <= 0 AND word_upper IN (SELECT word_upper FROM " + change + u")",
+        });
+    }
+    statements.push_back(u"DELETE FROM " + change);
+    const std::vector<std::u16string> triggers = TriggerStatements();
+    statements.insert(statements.end(), triggers.begin(), triggers.begin() + kWordTriggers);
+    for (const std::u16string& sql : statements)
+        if (!ExecOrTrace(*m_db, sql)) return false;
+    m_db = nullptr;
+    return true;
 }
 
 std::optional<bool> QuerySummaryRanking(CCorpusDatabase& db, int limit) {

@@ -13,7 +13,9 @@
 
 #include <optional>
 #include <string>
+#include <functional>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "corpus/corpus_database.h"
@@ -45,6 +47,56 @@ SpeedUpOutcome CreateSpeedUp(CCorpusDatabase& db, IProgressSink& progress);
 // Drops everything the speed-up adds (the names of its objects are its own),
 // in one transaction. Done also when nothing was there.
 SpeedUpOutcome RemoveSpeedUp(CCorpusDatabase& db);
+
+// --- the program's own changes of many rows ----------------------------------------
+
+// The import and the removals of files and words change word rows by the
+// hundred thousand; the triggers would run for each row (and be compiled
+// again for each statement). Inside such an operation's own transaction a
+// batch sets the word table's triggers aside and keeps the summary itself:
+// the inserted rows are counted as they go in, the deleted ones before they
+// go (or, for a whole folded word, by its kept counts), and at the end the
+// counts reach the summary a set at a time and the triggers come back. A
+// rollback brings the triggers back with everything else. On a corpus
+// without the summary a batch does nothing.
+//
+// Between Begin and Finish every change of word rows through the connection
+// goes through the batch. (The window's other commands, run from the
+// operation's pumps, cannot begin a transaction of their own meanwhile, so
+// they change nothing.)
+class SummaryBatch {
+public:
+    // Right after the operation's BEGIN. False, with SQLite's message in the
+    // database's error text, when the triggers could not be set aside.
+    bool Begin(CCorpusDatabase& db);
+    // After each INSERT of a word row that succeeded.
+    void Inserted(std::u16string_view word, std::u16string_view folded);
+    // Right before "DELETE FROM word WHERE word_upper='<folded>'".
+    bool DeletingFoldedWord(std::u16string_view folded);
+    // Right before "DELETE FROM word WHERE <condition>": counts the rows the
+    // statement will delete.
+    bool BeforeDelete(const std::u16string& condition);
+    // Right before the operation's COMMIT.
+    bool Finish();
+
+private:
+    // Looked up by a view of the word, without making a string of it.
+    struct WordHash {
+        using is_transparent = void;
+        std::size_t operator()(std::u16string_view word) const { return std::hash<std::u16string_view>{}(word); }
+    };
+    struct Inserts {
+        std::u16string folded;
+        std::int64_t rows = 0;
+    };
+
+    CCorpusDatabase* m_db = nullptr;  // null while no summary is kept
+    // Written form -> its folded word and the rows inserted. The import
+    // folds a form always alike; a form inserted with another fold as well
+    // is kept under a key of both.
+    std::unordered_map<std::u16string, Inserts, WordHash, std::equal_to<>> m_inserted;
+    bool m_deletedSome = false;
+};
 
 // --- reading the summary ---------------------------------------------------------
 // Each runs its query only when the summary is there and then returns whether

@@ -3,16 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "concordance/hit_deletion.h"
-#include "corpus/corpus_fakes.h"
+#include "corpus_fakes.h"
 #include "corpus/file_import.h"
 #include "corpus/file_removal.h"
 #include "corpus/stopword_removal.h"
-#include "html/report_pages.h"
 #include "support/corpus_builder.h"
 #include "support/test_support.h"
 #include "wordlist/word_deletion.h"
-#include "wordlist/word_list.h"
-#include "wordlist/word_summary.h"
+#include "corpus/word_summary.h"
 
 namespace zorvia {
 namespace {
@@ -33,8 +31,11 @@ void ExpectSummaryMatchesCorpus(CCorpusDatabase& db) {
     ASSERT_TRUE(HasWordSummary(db));
     EXPECT_EQ(QueryRows(db, u"SELECT word_upper, n FROM word_count ORDER BY word_upper"),
               QueryRows(db, u"SELECT word_upper, count(*) FROM word GROUP BY word_upper ORDER BY word_upper"));
-    EXPECT_EQ(QueryRows(db, u"SELECT word, n FROM word_form_count ORDER BY word"),
-              QueryRows(db, u"SELECT word, count(*) FROM word GROUP BY word ORDER BY word"));
+    EXPECT_EQ(QueryRows(db, u"SELECT * FROM word_form_count ORDER BY word_upper, word"),
+              QueryRows(db, u"SELECT word_upper, word, count(*) FROM word GROUP BY word_upper, word "
+                            u"ORDER BY word_upper, word"));
+    EXPECT_EQ(QueryRows(db, u"SELECT word, n FROM word_form ORDER BY word"),
+              QueryRows(db, u"SELECT word, count(DISTINCT word_upper) FROM word GROUP BY word ORDER BY word"));
     EXPECT_EQ(QueryRows(db, u"SELECT n FROM corpus_count ORDER BY item"),
               QueryRows(db, u"SELECT count(*) FROM original_file UNION ALL "
                             u"SELECT count(*) FROM (SELECT DISTINCT word FROM word) UNION ALL "
@@ -74,9 +75,12 @@ TEST(WordSummary, TriggersKeepItEqualToTheGroupingAfterEveryChange) {
              prompt.answers = {PromptAnswer::Yes};
              EXPECT_EQ(RemoveRegisteredFile(db, first, prompt), FileRemovalResult::Removed);
          }},
+        // A writer that stores a form with another fold: the form is still
+        // one distinct word.
+        {"second fold", [&] { EXPECT_TRUE(db.Exec(u"INSERT INTO word VALUES (NULL, 1, 'hat', 'XHAT')")); }},
         {"stop words",
          [&] {
-             EXPECT_EQ(DeleteWordsInFile(db, dir.Write("ignore.txt", "THE, sat\nnothing\n"), prompt, progress, status,
+             EXPECT_EQ(DeleteWordsInFile(db, dir.Write("ignore.txt", "THE, sat xhat\nnothing\n"), prompt, progress, status,
                                          {})
                            .result,
                        StopWordResult::Deleted);
@@ -87,6 +91,22 @@ TEST(WordSummary, TriggersKeepItEqualToTheGroupingAfterEveryChange) {
                              .deleted());
          }},
         {"word deletion", [&] { EXPECT_TRUE(DeleteWordsFromCorpus(db, {u"cat", u"new"}).deleted); }},
+        // A batch that deletes old rows and some of its own new ones.
+        {"batch",
+         [&] {
+             SummaryBatch batch;
+             EXPECT_TRUE(db.Exec(u"BEGIN") && batch.Begin(db) && !HasWordSummary(db));
+             const std::pair<std::u16string, std::u16string> rows[] = {
+                 {u"new1", u"NEW1"}, {u"New2", u"NEW2"}, {u"Here", u"HERE"}, {u"dog", u"DOG"}, {u"New2", u"X"}};
+             for (const auto& [word, folded] : rows) {
+                 EXPECT_TRUE(db.Exec(u"INSERT INTO word VALUES (NULL, 1, '" + word + u"', '" + folded + u"')"));
+                 batch.Inserted(word, folded);
+             }
+             const std::u16string condition = u"word_upper IN ('HERE', 'NEW1')";
+             EXPECT_TRUE(batch.BeforeDelete(condition) && db.Exec(u"DELETE FROM word WHERE " + condition));
+             EXPECT_TRUE(batch.DeletingFoldedWord(u"DOG") && db.Exec(u"DELETE FROM word WHERE word_upper = 'DOG'"));
+             EXPECT_TRUE(batch.Finish() && db.Exec(u"COMMIT"));
+         }},
         // Writers that know nothing of the summary.
         {"update", [&] { EXPECT_TRUE(db.Exec(u"UPDATE word SET word = 'Hat', word_upper = 'HAT' WHERE word_upper = 'END'")); }},
         {"unchanged update", [&] { EXPECT_TRUE(db.Exec(u"UPDATE word SET word = word, word_upper = word_upper")); }},
@@ -100,66 +120,6 @@ TEST(WordSummary, TriggersKeepItEqualToTheGroupingAfterEveryChange) {
         ExpectSummaryMatchesCorpus(db);
     }
     EXPECT_EQ(test::QueryInt(db, u"SELECT count(*) FROM word_count"), 0);
-}
-
-// Two corpora with the same rows, one with the summary: counts that tie,
-// words that differ only in length or case, a prefix matched by thousands of
-// words and by a handful, and GLOB's pattern characters.
-class SummaryLists : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::vector<std::string> lines;
-        for (int i = 0; i < 4500; ++i) {
-            char word[8];
-            std::snprintf(word, sizeof word, "K%04d", i * 7 % 4500);
-            std::string line;
-            for (int n = 0; n <= i % 4; ++n) line += std::string(n % 2 ? " k" : " K") + (word + 1);
-            if (i % 9 == 0) line += " Kx";
-            lines.push_back(line);
-        }
-        lines.push_back("the The THE of a an an a of Of apple apples APPLY ab[c a*b a?c 日本 日本語");
-        for (CCorpusDatabase* db : {&plain, &summary}) {
-            test::OpenCorpus(*db);
-            test::AddFile(*db, "/k.txt", lines);
-            test::AddFile(*db, "/b.txt", {"the apple", "K0007 K0007 kx"});
-        }
-        SpeedUp(summary);
-    }
-    void ExpectSameLists() {
-        EXPECT_FALSE(HasWordSummary(plain));
-        const auto words = [](const std::vector<WordListRow>& rows) {
-            Rows out;
-            for (const WordListRow& row : rows) out.push_back(row.word + u"|" + FormatInt(row.count));
-            return out;
-        };
-        for (int limit : {20, 5000}) {
-            EXPECT_EQ(words(QueryFrequencyTable(summary, limit)), words(QueryFrequencyTable(plain, limit)));
-            for (const char16_t* prefix : {u"", u"k", u"K00", u"k1", u"kx", u"K4499", u"a", u"ap", u"日", u"*", u"?",
-                                           u"[", u"a[", u"k*9", u"k?1", u"[ak]", u"*e", u"k0[0-2]", u"a*", u"'"}) {
-                SCOPED_TRACE(test::N(prefix));
-                EXPECT_EQ(words(QueryWordsStartingWith(summary, prefix, limit)),
-                          words(QueryWordsStartingWith(plain, prefix, limit)));
-            }
-        }
-        EXPECT_EQ(BuildCompleteWordList(summary, u"").page, BuildCompleteWordList(plain, u"").page);
-        EXPECT_EQ(BuildVersionPage(summary, false, u"", nullptr), BuildVersionPage(plain, false, u"", nullptr));
-    }
-    CCorpusDatabase plain;
-    CCorpusDatabase summary;
-};
-
-TEST_F(SummaryLists, AreTheGroupingQueriesRowForRow) {
-    ASSERT_GT(QueryWordsStartingWith(plain, u"k", 5000).size(), 4096u);  // enough to rank rather than sort
-    ExpectSameLists();
-    // Deletions empty some groups and change the order of others.
-    test::FakePrompt prompt;
-    prompt.answers = {PromptAnswer::Yes, PromptAnswer::Yes};
-    for (CCorpusDatabase* db : {&plain, &summary}) {
-        EXPECT_TRUE(DeleteWordsFromCorpus(*db, {u"k0007", u"the", u"k1000"}).deleted);
-        EXPECT_EQ(RemoveRegisteredFile(*db, 2, prompt), FileRemovalResult::Removed);
-        EXPECT_TRUE(db->Exec(u"DELETE FROM word WHERE wid % 5 = 0"));
-    }
-    ExpectSameLists();
 }
 
 // Everything or nothing: a cancel at any pump, a statement that fails, a
