@@ -1,3 +1,5 @@
+#include <wx/log.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -5,9 +7,19 @@
 #include "app/command_line.h"
 #include "app/ui/concordancer_app.h"
 
-#if defined(__WXGTK__)
-#include <gtk/gtk.h>
-#endif
+namespace {
+
+// Until the window is up, wx's complaints (no display) go to standard error
+// in one line each: its message boxes need the display that may be missing.
+// CConcordancerApp::OnInit puts wx's own log target back.
+class CStartupLog : public wxLog {
+protected:
+    void DoLogRecord(wxLogLevel, const wxString& message, const wxLogRecordInfo&) override {
+        std::fprintf(stderr, "zorvia: %s\n", message.utf8_str().data());
+    }
+};
+
+}  // namespace
 
 // The command line is answered before wx starts the toolkit, so that
 // --help, --version and a bad option need no display.
@@ -27,15 +39,7 @@ int main(int argc, char** argv) {
         case AppCommandLine::Action::Run:
             break;
     }
-#if defined(__WXGTK__)
-    // Without a display wx would stop the process with a GTK error deep in
-    // its start-up; say it in one line instead. wx's own start-up later
-    // finds GTK initialised and goes on.
-    if (!gtk_init_check(nullptr, nullptr)) {
-        std::fprintf(stderr, "zorvia: cannot open the display (is DISPLAY or WAYLAND_DISPLAY set?)\n");
-        return 1;
-    }
-#endif
+    wxLog::SetActiveTarget(new CStartupLog);
     wxApp::SetInstance(new CConcordancerApp(commandLine));
     return wxEntry(argc, argv) == 0 ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "app/ui/concordancer_app.h"
 
+#include <wx/log.h>
+
 #include <csignal>
 
 #include "app/ui/concordancer_dlg.h"
@@ -9,6 +11,8 @@
 namespace zorvia {
 
 bool CConcordancerApp::OnInit() {
+    // The toolkit runs: wx's messages may show as message boxes again.
+    delete wxLog::SetActiveTarget(nullptr);
     if (m_commandLine.trace) SetTraceEnabled(true);
     auto* window = new CConcordancerDlg(m_settings, Utf8ToWide(m_commandLine.file));
     SetTopWindow(window);
