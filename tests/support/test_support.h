@@ -103,6 +103,20 @@ private:
     std::optional<std::string> m_previous;
 };
 
+// An environment variable set (or, with nullptr, removed) while it lives.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_previous = old;
+        value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() { m_previous ? setenv(m_name.c_str(), m_previous->c_str(), 1) : unsetenv(m_name.c_str()); }
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_previous;
+};
+
 // Collects the diagnostic lines written while it lives.
 class TraceCapture {
 public:

@@ -24,7 +24,7 @@ int RunOptimize(ToolContext& context, const std::vector<std::string>& args) {
 
 }  // namespace
 
-extern const ToolCommand kOptimizeCommand = {"optimize", "",
-                                             &RunOptimize};
+extern const ToolCommand kOptimizeCommand = {
+    "optimize", "  add the index that speeds up searches on large corpora", &RunOptimize};
 
 }  // namespace zorvia::tool

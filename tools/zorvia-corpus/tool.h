@@ -16,7 +16,10 @@ struct ToolContext {
 
 struct ToolCommand {
     const char* name;
-    const char* usage;  // arguments after the command name
+    // The arguments after the command name, at least two blanks, and what
+    // the command does; blanks first when it takes no arguments. --help
+    // lists one line per command from it.
+    const char* usage;
     // Returns the exit status. The database is open (created with the
     // schema when missing) when it runs.
     int (*run)(ToolContext& context, const std::vector<std::string>& args);

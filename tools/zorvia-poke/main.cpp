@@ -4,7 +4,8 @@
 //   zorvia-poke [--service NAME] [--topic NAME] [--item NAME] WORD
 //
 // The word goes over as UTF-8 text followed by a NUL. The options exist to
-// try the names the service refuses.
+// try the names the service refuses. PrintUsage below is the whole help
+// text; the manual page is made from it.
 
 #include <signal.h>
 #include <unistd.h>
@@ -17,6 +18,7 @@
 #include <wx/init.h>
 #include <wx/ipc.h>
 
+#include "app/command_line.h"
 #include "app/word_input_endpoint.h"
 #include "platform/text_convert.h"
 
@@ -49,11 +51,35 @@ int Fail(int code, const std::string& message) {
 }
 
 void PrintUsage(std::FILE* out) {
-    std::fprintf(out,
-                 "usage: zorvia-poke [--service NAME] [--topic NAME] [--item NAME] WORD\n"
-                 "Hands WORD to the running Zorvia Concordancer, which searches it.\n"
-                 "exit status: 0 acknowledged, 2 bad arguments, 3 no server, 4 connection refused,\n"
-                 "             5 not processed, 6 no answer, 1 other failure\n");
+    std::fputs(
+        "Usage: zorvia-poke [OPTION]... WORD\n"
+        "Hand a word to the running Zorvia Concordancer, which searches it.\n"
+        "\n"
+        "WORD is searched as if it had been typed into the window's word box: any UTF-8\n"
+        "text, cut to 255 bytes. The first window started serves the word-input service\n"
+        "(service \"Zorvia Concordancer\", topic \"Simulate\", item \"InputWord\").\n"
+        "\n"
+        "Options:\n"
+        "      --service NAME    ask the service NAME instead\n"
+        "      --topic NAME      use the topic NAME instead\n"
+        "      --item NAME       poke the item NAME instead\n"
+        "  -h, --help            show this help and exit\n"
+        "      --version         show the version and exit\n"
+        "\n"
+        "Exit status:\n"
+        "  0                     the word was acknowledged\n"
+        "  1                     wxWidgets could not start\n"
+        "  2                     bad arguments\n"
+        "  3                     no server: the application is not running\n"
+        "  4                     connection refused: the service refused the topic\n"
+        "  5                     not processed: the service refused the item\n"
+        "  6                     no answer within 30 seconds\n"
+        "\n"
+        "Examples:\n"
+        "  zorvia-poke apple     search apple in the running window\n"
+        "  zorvia-poke --topic Other apple\n"
+        "                        see the service refuse a topic (exit status 4)\n",
+        out);
 }
 
 }  // namespace
@@ -72,6 +98,10 @@ int main(int argc, char** argv) {
             PrintUsage(stdout);
             return kAcknowledged;
         }
+        if (!optionsEnded && arg == "--version") {
+            std::fputs(VersionText("zorvia-poke").c_str(), stdout);
+            return kAcknowledged;
+        }
         if (!optionsEnded && (arg == "--service" || arg == "--topic" || arg == "--item")) {
             if (i + 1 >= argc) return Fail(kBadArguments, arg + " needs a value");
             const std::u16string value = Utf8ToWide(argv[++i]);
@@ -82,15 +112,13 @@ int main(int argc, char** argv) {
             optionsEnded = true;
             continue;
         }
-        if (!optionsEnded && arg.size() > 1 && arg[0] == '-') return Fail(kBadArguments, "unknown option " + arg);
+        if (!optionsEnded && arg.size() > 1 && arg[0] == '-')
+            return Fail(kBadArguments, "unknown option '" + arg + "' (see zorvia-poke --help)");
         if (haveWord) return Fail(kBadArguments, "give exactly one word");
         word = arg;
         haveWord = true;
     }
-    if (!haveWord) {
-        PrintUsage(stderr);
-        return kBadArguments;
-    }
+    if (!haveWord) return Fail(kBadArguments, "no word given (see zorvia-poke --help)");
     if (!IsValidServiceName(service)) return Fail(kBadArguments, "invalid service name");
 
     const SocketPathResult where = WordInputSocketPath(service, false);

@@ -11,6 +11,7 @@
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 
+#include "app/command_line.h"
 #include "app/con_settings.h"
 #include "app/menu_table.h"
 #include "app/pane_layout.h"
@@ -29,7 +30,7 @@
 
 namespace zorvia {
 
-CConcordancerDlg::CConcordancerDlg(CConSettings& settings)
+CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string& startFile)
     : wxFrame(nullptr, wxID_ANY, ToWx(kAppTitle), wxDefaultPosition, wxSize(640, 480)),
       m_settings(settings),
       m_ownPrompt(std::make_unique<CWxPrompt>(this)) {
@@ -45,16 +46,31 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings)
     (void)status;
     CreateControls();
 
-    m_settings.filePath = ProgramDirectory() + u"option.ini";
+    const bool installed = CurrentLayout() == ProgramLayout::Installed;
+    if (installed) CreateDirectories(SettingsDirectory());
+    m_settings.filePath = SettingsDirectory() + u"option.ini";
     m_settings.section = kAppTitle;
     m_settings.LoadAll();
 
-    m_settings.databasePath.value = StartupDatabasePath(m_settings.databasePath.value);
-    OpenDatabaseWithSchema();
+    const StartupCorpus start = ChooseStartupCorpus(m_settings.databasePath.value, startFile);
+    m_settings.databasePath.value = start.path;
+    if (installed && start.path == DefaultDatabasePath()) CreateDirectories(DefaultCorpusDirectory());
+    if (start.fromCommandLine) {
+        OpenDatabase();
+    } else {
+        OpenDatabaseWithSchema();
+    }
     UpdateTitle();
+    // Told once the window is up, so that the message has a window to
+    // stand on.
+    if (!start.message.empty()) {
+        CallAfter([this, message = start.message] {
+            Prompt().Message(message, PromptButtons::Ok, PromptIcon::Exclamation);
+        });
+    }
 
     m_body = new CBodyBrowser(m_panel, ID_BODY_PANE);
-    m_pageHead = BuildPageHead(ProgramDirectory());
+    m_pageHead = BuildPageHead(DataDirectory());
     m_pageTail = kPageTail;
     MyVersionPage(true);
     StartDdeService();

@@ -40,8 +40,9 @@ class CWxPrompt;
 class CConcordancerDlg : public wxFrame, public IWordInputTarget {
 public:
     // Runs the whole start-up sequence: settings, corpus, title, body pane,
-    // first page, word-input service, placement.
-    explicit CConcordancerDlg(CConSettings& settings);
+    // first page, word-input service, placement. A `startFile` that holds a
+    // corpus is opened instead of the settings' one.
+    explicit CConcordancerDlg(CConSettings& settings, const std::u16string& startFile = {});
     ~CConcordancerDlg() override;
 
     // --- used by the other parts of the window ----------------------------
