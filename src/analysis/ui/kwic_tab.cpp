@@ -70,7 +70,7 @@ CKwicTab::CKwicTab(wxWindow* parent, IAnalysisHost& host) : CAnalysisTab(parent,
     m_node = new wxTextCtrl(this, ID_KWIC_NODE, wxString(), wxDefaultPosition, wxSize(160, -1), wxTE_PROCESS_ENTER);
     row->Add(m_node, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
     label(u"文脈");
-    m_context = new wxSpinCtrl(this, ID_KWIC_CONTEXT, wxString(), wxDefaultPosition, wxSize(70, -1),
+    m_context = new wxSpinCtrl(this, ID_KWIC_CONTEXT, wxString(), wxDefaultPosition, wxDefaultSize,
                                wxSP_ARROW_KEYS, 1, kMaxKwicReach, 5);
     row->Add(m_context, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
     label(u"並べ替え");

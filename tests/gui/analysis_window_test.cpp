@@ -1,0 +1,81 @@
+// The analysis window as a user drives it: the KWIC tab opened from the
+// menu with the main window's word, sorted, a row previewed in the main
+// window, rows copied and the table exported.
+#include <gtest/gtest.h>
+#include <wx/choice.h>
+#include <wx/clipbrd.h>
+#include <wx/textctrl.h>
+
+#include "analysis/ui/analysis_frame.h"
+#include "analysis/ui/kwic_tab.h"
+#include "app/ui/app_ids.h"
+#include "app/ui/concordancer_dlg.h"
+#include "gui/gui_support.h"
+#include "platform/ui/wx_text.h"
+
+namespace zorvia {
+namespace {
+
+using test::MainWindowFixture;
+using test::WaitUntil;
+
+std::vector<std::u16string> Column(const CKwicTab& tab, int column) {
+    std::vector<std::u16string> cells;
+    for (std::size_t r = 0; r < tab.Table()->RowCount(); ++r) cells.push_back(tab.Table()->CellText(r, column));
+    return cells;
+}
+
+TEST(AnalysisWindow, KwicTabRunsSortsPreviewsCopiesAndExports) {
+    MainWindowFixture f;
+    f.AddCorpusFile("/t/a.txt", {"the cat sat", "on the mat", "", "the end"});
+    CConcordancerDlg& w = f.Start();
+    w.m_wordEdit->SetValue(wxS("the"));  // searched as typed: the main window's word
+    test::Command(w, ID_KWIC_LIST);
+    CAnalysisFrame* frame = w.AnalysisFrame();
+    ASSERT_NE(frame, nullptr);
+    CKwicTab& tab = *frame->Kwic();
+    EXPECT_EQ(FromWx(static_cast<wxTextCtrl*>(tab.FindWindow(ID_KWIC_NODE))->GetValue()), u"the");
+    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    EXPECT_EQ(Column(tab, CKwicTable::kRight), (std::vector<std::u16string>{u"cat sat on the mat", u"mat the end", u"end"}));
+    EXPECT_EQ(tab.ProgressText().substr(0, 4), u"3 件 ");
+
+    // Sorted by the first word on the right.
+    static_cast<wxChoice*>(tab.FindWindow(ID_KWIC_SORT1))->SetSelection(7);  // R1
+    test::Click(&tab, ID_KWIC_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    EXPECT_EQ(Column(tab, CKwicTable::kLeft), (std::vector<std::u16string>{u"", u"cat sat on the mat", u"the cat sat on"}));
+    EXPECT_EQ(Column(tab, CKwicTable::kLine), (std::vector<std::u16string>{u"1", u"4", u"2"}));
+    EXPECT_EQ(tab.List()->GetItemCount(), 3);
+
+    // Selecting a row shows its passage in the main window.
+    tab.List()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    EXPECT_EQ(w.GetStatusPart(0), u"Ready : a.txt [line:4]");
+
+    // Ctrl+C: the selected rows as TSV, line numbers as stored.
+    tab.List()->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    tab.CopySelection();
+    wxTextDataObject copied;
+    ASSERT_TRUE(wxTheClipboard->Open());
+    wxTheClipboard->GetData(copied);
+    wxTheClipboard->Close();
+    EXPECT_EQ(std::string(copied.GetText().utf8_str()),
+              "7\t/t/a.txt\t3\tcat sat on the mat\tthe\tend\n5\t/t/a.txt\t1\tthe cat sat on\tthe\tmat the end\n");
+
+    // "エクスポート..." writes the whole table in the chosen format.
+    const std::string out = f.dir.NativeFile("kwic.csv");
+    f.prompt.files.push_back(test::W(out.c_str()));
+    test::Click(&tab, ID_TAB_EXPORT);
+    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    EXPECT_EQ(test::ReadFileBytes(out),
+              "\xEF\xBB\xBFwid,file,line_no,left,node,right\r\n1,/t/a.txt,0,,the,cat sat on the mat\r\n"
+              "7,/t/a.txt,3,cat sat on the mat,the,end\r\n5,/t/a.txt,1,the cat sat on,the,mat the end\r\n");
+    EXPECT_EQ(f.prompt.fileRequests.back().filters.size(), 2u);
+
+    // A command that writes to the corpus first stops what the window runs.
+    tab.Run();
+    w.StopAnalysisJobs();
+    EXPECT_FALSE(frame->AnyJobRunning());
+}
+
+}  // namespace
+}  // namespace zorvia
