@@ -22,7 +22,10 @@ bool CCorpusReader::Open(const std::u16string& path, std::stop_token stop) {
     Close();
     m_stop = std::move(stop);
     sqlite3* handle = nullptr;
-    const int rc = sqlite3_open_v2(WideToUtf8(path).c_str(), &handle, SQLITE_OPEN_READONLY, nullptr);
+    // A reader belongs to one job's thread at a time: SQLite need not lock
+    // the connection for each call.
+    const int rc =
+        sqlite3_open_v2(WideToUtf8(path).c_str(), &handle, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         m_errorText = Utf8ToWide(handle != nullptr ? sqlite3_errmsg(handle) : sqlite3_errstr(rc));
         sqlite3_close(handle);

@@ -9,24 +9,44 @@ namespace {
 // Anchors at most this many wids beyond what has been read are reached by
 // stepping on; further ones by a fresh look-up. A look-up costs about as
 // much as stepping over a few dozen rows.
-constexpr std::int64_t kStepGap = 48;
+constexpr std::int64_t kStepGap = 128;
 // Lines at most this far ahead of the cursor are reached by stepping.
 constexpr std::int64_t kLineStepGap = 16;
 }  // namespace
 
 // --- texts and spellings -------------------------------------------------------
 
+void CFlatIndex::Insert(std::size_t hash, std::int32_t id) {
+    if ((m_count + 1) * 2 > m_slots.size()) {
+        std::vector<Slot> old(std::max<std::size_t>(1024, m_slots.size() * 2));
+        old.swap(m_slots);
+        const std::size_t mask = m_slots.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.id < 0) continue;
+            std::size_t i = slot.hash & mask;
+            while (m_slots[i].id >= 0) i = (i + 1) & mask;
+            m_slots[i] = slot;
+        }
+    }
+    const std::size_t mask = m_slots.size() - 1;
+    std::size_t i = hash & mask;
+    while (m_slots[i].id >= 0) i = (i + 1) & mask;
+    m_slots[i] = {hash, id};
+    ++m_count;
+}
+
 std::int32_t CTextIds::Intern(std::string_view text) {
-    if (auto it = m_ids.find(text); it != m_ids.end()) return it->second;
+    const std::size_t hash = TextHash{}(text);
+    const std::int32_t found = m_index.Find(hash, [&](std::int32_t id) { return m_texts[std::size_t(id)] == text; });
+    if (found >= 0) return found;
     const auto id = static_cast<std::int32_t>(m_texts.size());
     m_texts.emplace_back(text);
-    m_ids.emplace(std::string(text), id);
+    m_index.Insert(hash, id);
     return id;
 }
 
 std::int32_t CTextIds::Find(std::string_view text) const {
-    const auto it = m_ids.find(text);
-    return it != m_ids.end() ? it->second : -1;
+    return m_index.Find(TextHash{}(text), [&](std::int32_t id) { return m_texts[std::size_t(id)] == text; });
 }
 
 std::vector<std::int32_t> CTextIds::Ranks() const {
@@ -41,14 +61,20 @@ std::vector<std::int32_t> CTextIds::Ranks() const {
 }
 
 std::int32_t CWordForms::Intern(std::string_view word, std::string_view upper) {
-    m_key.assign(word);
-    m_key.push_back('\xFF');  // never part of UTF-8 text
-    m_key.append(upper);
-    if (auto it = m_ids.find(std::string_view(m_key)); it != m_ids.end()) return it->second;
+    const std::size_t hash = TextHash{}(word);
+    const std::int32_t known = m_ids.Find(hash, [&](std::int32_t id) { return m_words[std::size_t(id)] == word; });
+    if (known >= 0 && m_uppers.Text(m_upper[std::size_t(known)]) == upper) return known;
+    if (known >= 0) {
+        m_key.assign(word);
+        m_key.push_back('\xFF');  // never part of UTF-8 text
+        m_key.append(upper);
+        if (auto other = m_otherKeys.find(std::string_view(m_key)); other != m_otherKeys.end()) return other->second;
+    }
     const auto form = static_cast<std::int32_t>(m_words.size());
     m_words.emplace_back(word);
     m_upper.push_back(m_uppers.Intern(upper));
-    m_ids.emplace(m_key, form);
+    if (known < 0) m_ids.Insert(hash, form);
+    else m_otherKeys.emplace(m_key, form);
     return form;
 }
 
@@ -113,8 +139,14 @@ bool CTokenWindows::Pull() {
         m_forwardEnded = true;
         return false;
     }
-    m_buffer.push_back({m_forward.Int(0), m_forward.Int(1), m_forms.Intern(m_forward.Text(2), m_forward.Text(3))});
+    m_buffer.push_back({m_forward.Int(0), m_forward.Int(1), -1, std::string(m_forward.Text(2)),
+                        std::string(m_forward.Text(3))});
     return true;
+}
+
+Token CTokenWindows::Take(Pending& read) {
+    if (read.form < 0) read.form = m_forms.Intern(read.word, read.upper);
+    return {read.wid, read.lid, read.form};
 }
 
 void CTokenWindows::Restart(std::int64_t anchorWid) {
@@ -125,8 +157,8 @@ void CTokenWindows::Restart(std::int64_t anchorWid) {
         m_backward.Bind(1, anchorWid);
         m_backward.Bind(2, std::int64_t{m_before});
         while (m_backward.Step())
-            m_buffer.push_back(
-                {m_backward.Int(0), m_backward.Int(1), m_forms.Intern(m_backward.Text(2), m_backward.Text(3))});
+            m_buffer.push_back({m_backward.Int(0), m_backward.Int(1), -1, std::string(m_backward.Text(2)),
+                                std::string(m_backward.Text(3))});
         std::reverse(m_buffer.begin(), m_buffer.end());
     }
     m_forward.Reset();
@@ -146,14 +178,14 @@ bool CTokenWindows::Read(std::int64_t anchorWid, TokenWindow& window) {
     if (Failed() || Available() == 0) return false;
     const auto first = m_buffer.begin() + static_cast<std::ptrdiff_t>(m_head);
     const auto found = std::lower_bound(first, m_buffer.end(), anchorWid,
-                                        [](const Token& t, std::int64_t wid) { return t.wid < wid; });
+                                        [](const Pending& t, std::int64_t wid) { return t.wid < wid; });
     if (found == m_buffer.end() || found->wid != anchorWid) return false;
     const std::size_t at = static_cast<std::size_t>(found - m_buffer.begin());
     while (m_buffer.size() - at <= static_cast<std::size_t>(m_after) && Pull()) {
     }
     if (Failed()) return false;
 
-    const Token& anchor = m_buffer[at];
+    const Token anchor = Take(m_buffer[at]);
     window.lid = anchor.lid;
     window.line = m_lines.Find(anchor.lid);
     const auto width = static_cast<std::size_t>(m_before + 1 + m_after);
@@ -161,7 +193,7 @@ bool CTokenWindows::Read(std::int64_t anchorWid, TokenWindow& window) {
     window.tokens[static_cast<std::size_t>(m_before)] = anchor;
     // Outward from the anchor: the first token of another file ends that
     // side, since a file's tokens are consecutive in wid order.
-    auto sameFile = [&](const Token& t, std::int64_t& lastLid, bool& lastSame) {
+    auto sameFile = [&](const Pending& t, std::int64_t& lastLid, bool& lastSame) {
         if (t.lid == anchor.lid) return true;
         if (t.lid != lastLid) {
             lastLid = t.lid;
@@ -173,16 +205,16 @@ bool CTokenWindows::Read(std::int64_t anchorWid, TokenWindow& window) {
     std::int64_t lastLid = anchor.lid;
     bool lastSame = true;
     for (int k = 1; k <= m_before && at >= static_cast<std::size_t>(k); ++k) {
-        const Token& t = m_buffer[at - static_cast<std::size_t>(k)];
+        Pending& t = m_buffer[at - static_cast<std::size_t>(k)];
         if (at - static_cast<std::size_t>(k) < m_head || !sameFile(t, lastLid, lastSame)) break;
-        window.tokens[static_cast<std::size_t>(m_before - k)] = t;
+        window.tokens[static_cast<std::size_t>(m_before - k)] = Take(t);
     }
     lastLid = anchor.lid;
     lastSame = true;
     for (int k = 1; k <= m_after && at + static_cast<std::size_t>(k) < m_buffer.size(); ++k) {
-        const Token& t = m_buffer[at + static_cast<std::size_t>(k)];
+        Pending& t = m_buffer[at + static_cast<std::size_t>(k)];
         if (!sameFile(t, lastLid, lastSame)) break;
-        window.tokens[static_cast<std::size_t>(m_before + k)] = t;
+        window.tokens[static_cast<std::size_t>(m_before + k)] = Take(t);
     }
     if (m_lines.Failed()) return false;
 

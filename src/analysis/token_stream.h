@@ -22,6 +22,33 @@ struct TextHash {
     std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
 };
 
+// Open addressing from a text's hash to an id whose text the owner keeps:
+// one probe of a flat array per look-up, where a node-based map chases
+// pointers through memory for each of the millions of tokens read.
+class CFlatIndex {
+public:
+    // The id whose text `equals` accepts, or -1.
+    template <typename Equals>
+    std::int32_t Find(std::size_t hash, Equals equals) const {
+        if (m_slots.empty()) return -1;
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot& slot = m_slots[i];
+            if (slot.id < 0) return -1;
+            if (slot.hash == hash && equals(slot.id)) return slot.id;
+        }
+    }
+    void Insert(std::size_t hash, std::int32_t id);
+
+private:
+    struct Slot {
+        std::size_t hash = 0;
+        std::int32_t id = -1;
+    };
+    std::vector<Slot> m_slots;
+    std::size_t m_count = 0;
+};
+
 // Distinct texts with dense ids in order of first appearance.
 class CTextIds {
 public:
@@ -36,7 +63,7 @@ public:
     std::vector<std::int32_t> Ranks() const;
 
 private:
-    std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> m_ids;
+    CFlatIndex m_index;
     std::vector<std::string> m_texts;
 };
 
@@ -51,8 +78,12 @@ public:
     const CTextIds& Uppers() const { return m_uppers; }
 
 private:
-    std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> m_ids;
-    std::string m_key;  // reused for look-ups: word, 0xFF, upper
+    // By spelling, which nearly always fixes the key; a spelling stored
+    // with two different keys (a damaged corpus) has the others under
+    // spelling, 0xFF, key.
+    CFlatIndex m_ids;
+    std::unordered_map<std::string, std::int32_t, TextHash, std::equal_to<>> m_otherKeys;
+    std::string m_key;
     std::vector<std::string> m_words;
     std::vector<std::int32_t> m_upper;
     CTextIds m_uppers;
@@ -114,9 +145,19 @@ public:
     bool Failed() const { return m_forward.Failed() || m_backward.Failed() || m_lines.Failed(); }
 
 private:
+    // A token as read; its spelling becomes a form id only when a window
+    // takes it (a frequent node reaches a third of the corpus, not all).
+    struct Pending {
+        std::int64_t wid = 0;
+        std::int64_t lid = 0;
+        std::int32_t form = -1;
+        std::string word;
+        std::string upper;
+    };
     bool Pull();
     void Restart(std::int64_t anchorWid);
     std::size_t Available() const { return m_buffer.size() - m_head; }
+    Token Take(Pending& read);
 
     CCorpusReader& m_reader;
     CWordForms& m_forms;
@@ -130,7 +171,7 @@ private:
     // A run of consecutive tokens of the corpus: nothing lies between two
     // neighbours, and before m_buffer[m_head] lie at least m_before tokens
     // unless the run starts at the corpus's first token.
-    std::vector<Token> m_buffer;
+    std::vector<Pending> m_buffer;
     std::size_t m_head = 0;
 };
 

@@ -77,5 +77,29 @@ TEST(AnalysisWindow, KwicTabRunsSortsPreviewsCopiesAndExports) {
     EXPECT_FALSE(frame->AnyJobRunning());
 }
 
+// The main window's own lists: the complete word list (not only the rows
+// shown) and the concordance list, each written on a worker thread behind
+// the progress window.
+TEST(AnalysisWindow, MainWindowListsAreExportedWhole) {
+    MainWindowFixture f;
+    f.AddCorpusFile("/t/a.txt", {"b a b", "c, b"});
+    f.WriteSettings("wordlist-search-count=1\n");
+    CConcordancerDlg& w = f.Start();
+    w.m_wordEdit->SetValue(wxS("b"));
+    ASSERT_EQ(w.m_wordList->GetItemCount(), 1);
+
+    const std::string words = f.dir.NativeFile("words.tsv");
+    f.prompt.files.push_back(test::W(words.c_str()));
+    test::Command(w, ID_EXPORT_WORD_LIST);
+    EXPECT_EQ(test::ReadFileBytes(words), "word\tcount\nb\t3\na\t1\nc\t1\n");
+
+    const std::string hits = f.dir.NativeFile("hits.csv");
+    f.prompt.files.push_back(test::W(hits.c_str()));
+    test::Command(w, ID_EXPORT_CONCORDANCE);
+    EXPECT_EQ(test::ReadFileBytes(hits), "\xEF\xBB\xBFwid,file,line_no,left,node,right\r\n1,/t/a.txt,0,,b,\" a b c, b\"\r\n"
+                                         "3,/t/a.txt,0,b a ,b,\" c, b\"\r\n5,/t/a.txt,1,\"b a b c, \",b,\r\n");
+    EXPECT_TRUE(f.prompt.messages.empty());
+}
+
 }  // namespace
 }  // namespace zorvia
