@@ -191,3 +191,38 @@ TEST(KwicWindows, AgreeWithAPlainReadingOfEveryToken) {
 
 }  // namespace
 }  // namespace zorvia
+
+namespace zorvia {
+namespace {
+
+// The first batch arrives before the run is over; a stop asked for then
+// ends the run as stopped, with no order handed over.
+TEST(KwicRun, HandsRowsOverInBatchesAndStopsWhenAsked) {
+    TempDir dir;
+    const std::u16string path = dir.File("c.zorviacorpusdb");
+    {
+        CCorpusDatabase db;
+        test::OpenCorpus(db, path);
+        test::AddFile(db, "/a.txt", std::vector<std::string>(500, "a b a"));
+    }
+    struct Sink : IKwicSink {
+        std::stop_source source;
+        std::vector<std::size_t> batches;
+        bool ordered = false;
+        void OnRows(KwicBatch batch) override {
+            batches.push_back(batch.hits.size());
+            source.request_stop();
+        }
+        void OnOrder(std::vector<std::uint32_t>) override { ordered = true; }
+    } sink;
+    KwicRequest request{u"a", 2, {{KwicSortKey::Kind::Right, 1}}};
+    CCorpusReader reader;
+    ASSERT_TRUE(reader.Open(path, sink.source.get_token()));
+    NullJobProgress quiet;
+    EXPECT_EQ(RunKwic(reader, request, sink.source.get_token(), sink, quiet).outcome, JobOutcome::Stopped);
+    EXPECT_EQ(sink.batches, std::vector<std::size_t>{64});
+    EXPECT_FALSE(sink.ordered);
+}
+
+}  // namespace
+}  // namespace zorvia
