@@ -21,7 +21,8 @@ struct JobResult {
 };
 
 // Called on the job's own thread. `permille` is 0 to 1000, or -1 when the
-// job cannot tell how much is left. The receiver throttles what it shows.
+// job cannot tell how much is left. Jobs report once per batch of rows, a
+// few times a second at most.
 class IJobProgress {
 public:
     virtual ~IJobProgress() = default;

@@ -48,9 +48,6 @@ void CJobRunner::Post(std::function<void()> call) {
 }
 
 void CPostedProgress::Report(const std::u16string& text, int permille) {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - m_last < std::chrono::milliseconds(100)) return;
-    m_last = now;
     m_runner.Post([show = m_show, text, permille] { show(text, permille); });
 }
 

@@ -48,8 +48,9 @@ private:
     bool m_running = false;
 };
 
-// Progress of a job shown in a window: the job's thread reports, the
-// window's thread shows at most a few texts a second.
+// Progress of a job shown in a window: the job's thread reports (the jobs
+// report per batch, a few times a second at most), the window's thread
+// shows.
 class CPostedProgress : public IJobProgress {
 public:
     CPostedProgress(CJobRunner& runner, std::function<void(const std::u16string&, int)> show)
@@ -59,7 +60,6 @@ public:
 private:
     CJobRunner& m_runner;
     std::function<void(const std::u16string&, int)> m_show;
-    std::chrono::steady_clock::time_point m_last{};
 };
 
 }  // namespace zorvia
