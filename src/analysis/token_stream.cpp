@@ -228,4 +228,24 @@ bool CTokenWindows::Read(std::int64_t anchorWid, TokenWindow& window) {
     return true;
 }
 
+JobResult ForEachToken(CCorpusReader& reader, CWordForms& forms, CLineLookup& lines, std::stop_token stop,
+                       const std::function<bool(const Token&, const LineInfo&)>& onToken) {
+    CStatement tokens(reader, "SELECT wid, lid, word, word_upper FROM word ORDER BY wid");
+    std::int64_t lastLid = -1;
+    LineInfo line;
+    std::size_t count = 0;
+    while (tokens.Step()) {
+        if (++count % 65536 == 0 && stop.stop_requested()) return JobResult::Stopped();
+        const Token token{tokens.Int(0), tokens.Int(1), forms.Intern(tokens.Text(2), tokens.Text(3))};
+        if (token.lid != lastLid) {
+            lastLid = token.lid;
+            line = lines.Find(token.lid);
+        }
+        if (!onToken(token, line)) break;
+    }
+    if (stop.stop_requested()) return JobResult::Stopped();
+    if (tokens.Failed() || !tokens.Ok() || lines.Failed()) return JobResult::Failed(reader.ErrorText());
+    return JobResult::Done();
+}
+
 }  // namespace zorvia

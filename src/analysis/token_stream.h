@@ -7,12 +7,15 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 #include "analysis/corpus_reader.h"
+#include "analysis/job.h"
 
 namespace zorvia {
 
@@ -174,5 +177,11 @@ private:
     std::vector<Pending> m_buffer;
     std::size_t m_head = 0;
 };
+
+// Every token of the corpus in wid order, with its line: the pass that
+// counts over whole files. A change of `line.oid` from one token to the
+// next is a file edge. `onToken` returns false to end the pass early.
+JobResult ForEachToken(CCorpusReader& reader, CWordForms& forms, CLineLookup& lines, std::stop_token stop,
+                       const std::function<bool(const Token&, const LineInfo&)>& onToken);
 
 }  // namespace zorvia

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "analysis/kwic.h"
+#include "analysis/token_stream.h"
 #include "support/corpus_builder.h"
 #include "support/test_support.h"
 
@@ -65,6 +66,20 @@ TEST_F(Kwic, ContextsRunAcrossLinesAndDeletedRowsAndStopAtFileEdges) {
                                             }));
     // Exact match only: no fallback to words that begin with the node.
     EXPECT_EQ(RunRows(path, u"th", 2, ""), Rows{});
+}
+
+TEST_F(Kwic, EveryTokenComesInWidOrderWithItsFile) {
+    CCorpusReader reader;
+    ASSERT_TRUE(reader.Open(path));
+    CWordForms forms;
+    CLineLookup lines(reader);
+    std::string seen;
+    const auto result = ForEachToken(reader, forms, lines, {}, [&](const Token& token, const LineInfo& line) {
+        seen += std::to_string(line.oid) + ":" + std::to_string(line.lineNo) + ":" + forms.Word(token.form) + " ";
+        return token.wid < 12;
+    });
+    EXPECT_TRUE(result.done());
+    EXPECT_EQ(seen, "1:0:x 1:0:the 1:0:sat 1:2:on 1:2:the 1:2:mat 1:2:The 1:2:end 2:0:the 2:0:dog 2:0:the ");
 }
 
 TEST_F(Kwic, SortsByKeysInOrderMissingTokensFirstTiesByWid) {

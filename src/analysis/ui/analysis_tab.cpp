@@ -127,6 +127,7 @@ CAnalysisTab::CAnalysisTab(wxWindow* parent, IAnalysisHost& host, std::u16string
     m_list->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
         if (event.GetIndex() >= 0) OnRowSelected(static_cast<std::size_t>(event.GetIndex()));
     });
+    m_list->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& event) { OnColumnClicked(event.GetColumn()); });
     m_list->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& event) {
         if (event.GetIndex() < 0) return;
         int x = 0;

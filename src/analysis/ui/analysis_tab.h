@@ -89,6 +89,8 @@ protected:
     virtual void OnRowSelected(std::size_t) {}
     // A double click on `column`, `x` pixels into it.
     virtual void OnRowActivated(std::size_t row, int column, int x);
+    // A click on a column's header (a table sorted by any column).
+    virtual void OnColumnClicked(int) {}
     // The word a double click searches in the main window.
     virtual std::u16string RowWord(std::size_t) const { return {}; }
 
