@@ -46,6 +46,12 @@ TEST(AnalysisWindow, KwicTabRunsSortsPreviewsCopiesAndExports) {
     EXPECT_EQ(Column(tab, CKwicTable::kLeft), (std::vector<std::u16string>{u"", u"cat sat on the mat", u"the cat sat on"}));
     EXPECT_EQ(Column(tab, CKwicTable::kLine), (std::vector<std::u16string>{u"1", u"4", u"2"}));
     EXPECT_EQ(tab.List()->GetItemCount(), 3);
+    // A left context too wide for its column loses its beginning, so that
+    // the words next to the node stay in view.
+    tab.List()->SetColumnWidth(CKwicTable::kLeft, 70);
+    const std::u16string cut = FromWx(tab.List()->OnGetItemText(1, CKwicTable::kLeft));
+    EXPECT_EQ(cut.substr(0, 1), u"…");
+    EXPECT_EQ(cut.substr(cut.size() - 3), u"mat");
 
     // Selecting a row shows its passage in the main window.
     tab.List()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
