@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 #include <wx/choice.h>
 #include <wx/clipbrd.h>
+#include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
 #include "analysis/ui/analysis_frame.h"
 #include "analysis/ui/kwic_tab.h"
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
+#include "concordance/ui/concordance_list_box.h"
 #include "gui/gui_support.h"
 #include "platform/ui/wx_text.h"
 
@@ -105,6 +107,22 @@ TEST(AnalysisWindow, MainWindowListsAreExportedWhole) {
     EXPECT_EQ(test::ReadFileBytes(hits), "\xEF\xBB\xBFwid,file,line_no,left,node,right\r\n1,/t/a.txt,0,,b,\" a b c, b\"\r\n"
                                          "3,/t/a.txt,0,b a ,b,\" c, b\"\r\n5,/t/a.txt,1,\"b a b c, \",b,\r\n");
     EXPECT_TRUE(f.prompt.messages.empty());
+
+    // Ctrl+C in either list copies its selected rows as TSV.
+    const auto copyFrom = [&](wxWindow* list) {
+        list->SetFocus();
+        EXPECT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == list; }, 3000));
+        test::Key(w, 'C', true);
+        wxTextDataObject copied;
+        if (wxTheClipboard->Open()) {
+            wxTheClipboard->GetData(copied);
+            wxTheClipboard->Close();
+        }
+        return std::string(copied.GetText().utf8_str());
+    };
+    w.m_wordList->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    EXPECT_EQ(copyFrom(w.m_wordList), "b\t3\n");
+    EXPECT_EQ(copyFrom(w.m_concordanceList), "1\t/t/a.txt\t0\t\tb\t a b c, b\n");
 }
 
 }  // namespace
