@@ -117,6 +117,18 @@ int main(int argc, char** argv) {
     }
     ToolContext context;
     context.databasePath = Utf8ToWide(args[0]);
+    if (command->readOnly) {
+        const CorpusFileProbe probe = ProbeCorpusFile(context.databasePath);
+        if (probe.state != CorpusFileState::Corpus || !context.db.OpenReadOnly(context.databasePath)) {
+            const std::string why = probe.state == CorpusFileState::Missing ? "no such file"
+                                    : !probe.errorText.empty()              ? WideToUtf8(probe.errorText)
+                                                                            : "not a corpus database";
+            PrintError("cannot read " + args[0] + ": " + why);
+            return 1;
+        }
+        const std::vector<std::string> rest(args.begin() + 2, args.end());
+        return command->run(context, rest);
+    }
     // Exactly as the application opens its corpus: create the schema when
     // it is missing, use the file unchanged when it is there.
     if (!OpenDatabaseWithSchema(context.db, context.databasePath)) {

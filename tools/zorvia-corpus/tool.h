@@ -23,6 +23,9 @@ struct ToolCommand {
     // Returns the exit status. The database is open (created with the
     // schema when missing) when it runs.
     int (*run)(ToolContext& context, const std::vector<std::string>& args);
+    // Opened read-only: the file must already be a corpus, and nothing in
+    // it is created or changed.
+    bool readOnly = false;
 };
 
 // Error message on standard error, prefixed with the program name.

@@ -47,6 +47,11 @@ enum AppId : int {
     ID_DELETE_WORDS_IN_FILE = 32801,
     ID_OPEN_BODY_FILE = 32803,
     ID_SPEED_UP_SEARCH = 32805,
+
+    // The analysis menu.
+    ID_KWIC_LIST = 32901,
+    ID_EXPORT_WORD_LIST = 32903,
+    ID_EXPORT_CONCORDANCE = 32905,
 };
 
 // wx takes menu item ids only below 0x7FFF, so the menus carry the command
@@ -59,5 +64,7 @@ inline constexpr int MenuItemId(int command) { return command - kMenuItemIdOffse
 inline constexpr int CommandOfMenuItem(int item) { return item + kMenuItemIdOffset; }
 inline constexpr int kFirstCommand = 32776;
 inline constexpr int kLastCommand = 32805;
+inline constexpr int kFirstAnalysisCommand = 32901;
+inline constexpr int kLastAnalysisCommand = 32905;
 
 }  // namespace zorvia

@@ -98,6 +98,7 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string&
 
     BindSearchCommands();
     BindReportCommands();
+    BindAnalysisCommands();
     LayoutPanes();
 }
 
@@ -105,7 +106,9 @@ CConcordancerDlg::~CConcordancerDlg() = default;
 
 void CConcordancerDlg::CreateMenu() {
     auto* bar = new wxMenuBar;
-    wxMenu* menus[3] = {new wxMenu, new wxMenu, new wxMenu};
+    constexpr std::size_t kMenus = std::size(kMenuTitles);
+    wxMenu* menus[kMenus] = {};
+    for (wxMenu*& menu : menus) menu = new wxMenu;
     for (const MenuEntry& entry : kMainMenu) {
         if (entry.id == 0) {
             menus[entry.menu]->AppendSeparator();
@@ -113,7 +116,7 @@ void CConcordancerDlg::CreateMenu() {
             menus[entry.menu]->Append(MenuItemId(entry.id), ToWx(entry.text));
         }
     }
-    for (int i = 0; i < 3; ++i) bar->Append(menus[i], ToWx(kMenuTitles[i]));
+    for (std::size_t i = 0; i < kMenus; ++i) bar->Append(menus[i], ToWx(kMenuTitles[i]));
     SetMenuBar(bar);
 }
 
@@ -193,6 +196,7 @@ bool CConcordancerDlg::OpenDatabaseWithSchema() {
 void CConcordancerDlg::OnNewDatabase(wxCommandEvent&) {
     const auto path = PromptForFile(*m_prompt, DatabaseFileRequest(true));
     if (!path) return;
+    StopAnalysisJobs();
     m_settings.databasePath.value = *path;
     UpdateTitle();
     OpenDatabaseWithSchema();
@@ -201,6 +205,7 @@ void CConcordancerDlg::OnNewDatabase(wxCommandEvent&) {
 void CConcordancerDlg::OnOpenDatabase(wxCommandEvent&) {
     const auto path = PromptForFile(*m_prompt, DatabaseFileRequest(false));
     if (!path) return;
+    StopAnalysisJobs();
     m_settings.databasePath.value = *path;
     UpdateTitle();
     OpenDatabase();
@@ -225,7 +230,7 @@ void CConcordancerDlg::OnCharHook(wxKeyEvent& event) {
         Close();
         return;
     }
-    if (HandleSearchKey(event)) return;
+    if (HandleCopyKey(event) || HandleSearchKey(event)) return;
     event.Skip();
 }
 
@@ -238,6 +243,7 @@ void CConcordancerDlg::OnClose(wxCloseEvent& event) {
         event.Veto();
         return;
     }
+    StopAnalysisJobs();
     // A window left partly off the screen to the left or the top is stored
     // at 0 so that it reopens fully visible on that side.
     const wxRect outer = GetRect();

@@ -5,11 +5,16 @@
 #pragma once
 
 #include <wx/frame.h>
+#include <wx/weakref.h>
 
+#include <functional>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
+#include "analysis/analysis_host.h"
+#include "analysis/job.h"
 #include "concordance/concordance_hit.h"
 #include "corpus/corpus_database.h"
 #include "app/ui/word_input_service.h"
@@ -32,12 +37,13 @@ class wxDropFilesEvent;
 
 namespace zorvia {
 
+class CAnalysisFrame;
 class CBodyBrowser;
 class CConcordanceListBox;
 class CConSettings;
 class CWxPrompt;
 
-class CConcordancerDlg : public wxFrame, public IWordInputTarget {
+class CConcordancerDlg : public wxFrame, public IWordInputTarget, public IAnalysisHost {
 public:
     // Runs the whole start-up sequence: settings, corpus, title, body pane,
     // first page, word-input service, placement. A `startFile` that holds a
@@ -100,6 +106,20 @@ public:
     void OnWordPoked(const std::u16string& word) override;
     const CWordInputService& WordInputService() const { return m_wordInput; }
 
+    // --- the analysis window (concordancer_dlg_analysis.cpp) ---------------------
+    // Every command that writes to the corpus, closes it or switches to
+    // another file calls this first: a job reading beside the window would
+    // hold the lock that makes the write's COMMIT fail.
+    void StopAnalysisJobs();
+    void OnKwicList();
+    void OnExportWordList();
+    void OnExportConcordance();
+    CAnalysisFrame* AnalysisFrame() const { return m_analysisFrame.get(); }
+    std::u16string CorpusPathForAnalysis() override;
+    IUserPrompt& AnalysisPrompt() override { return *m_prompt; }
+    void SearchWord(const std::u16string& word) override;
+    void PreviewOccurrence(std::int64_t wid, std::int64_t lid, const std::u16string& word) override;
+
     // --- members the other parts read and write -----------------------------
     CConSettings& m_settings;
     CCorpusDatabase m_db;
@@ -135,6 +155,10 @@ private:
     void OnMenuItem(wxCommandEvent& event);
     void BindSearchCommands();
     void BindReportCommands();
+    void BindAnalysisCommands();
+    bool HandleCopyKey(const wxKeyEvent& event);
+    void ExportList(const std::u16string& fileName,
+                    const std::function<JobResult(std::stop_token, IJobProgress&, const std::u16string&)>& work);
     void ReadTypedWord();
     void WriteTypedWord();
     void FillWordList(const std::vector<WordListRow>& rows);
@@ -161,6 +185,7 @@ private:
     IUserPrompt* m_prompt = nullptr;
 
     CWordInputService m_wordInput;
+    wxWeakRef<CAnalysisFrame> m_analysisFrame;
     bool m_verticalDrag = false;
     bool m_horizontalDrag = false;
     wxPoint m_lastDragPoint;

@@ -184,6 +184,7 @@ void CConcordancerDlg::OnDeleteHit() {
     Trace(" lid : %d\n", hit.lid);
     if (m_prompt->Message(DeleteHitQuestion(i + 1), PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes)
         return;
+    StopAnalysisJobs();
     const DeleteHitResult result = DeleteHitFromCorpus(m_db, hit.wid);
     if (result.outcome == DeleteHitResult::Outcome::DeleteFailed) return;  // rolled back; nothing changed
     if (!result.deleted()) {
@@ -305,6 +306,7 @@ void CConcordancerDlg::OnDeleteWords() {
     if (m_prompt->Message(BuildDeleteWordsQuestion(words), PromptButtons::YesNo, PromptIcon::Question) !=
         PromptAnswer::Yes)
         return;
+    StopAnalysisJobs();
     const DeleteWordsResult result = DeleteWordsFromCorpus(m_db, words);
     if (!result.deleted) {
         m_prompt->Message(result.errorText, PromptButtons::Ok, PromptIcon::Error);
@@ -360,6 +362,7 @@ void CConcordancerDlg::OnSpeedUpSearch() {
         u"ファイルが大きくなり、大きなコーパスでは数分程度かかる場合があります。\n\n"
         u"実行してもよろしいですか？";
     if (m_prompt->Message(question, PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes) return;
+    StopAnalysisJobs();
     SetStatusPart(0, u"Creating the search index...");
     wxBusyCursor busy;
     if (!CreateSearchIndex(m_db)) {
