@@ -78,6 +78,23 @@ TEST_F(PreviewPageTest, WindowOfLinesFollowsBodyLineAndStaysInTheFile) {
     EXPECT_EQ(BuildPreviewPage(db, hit, u"", u"", 1, head).firstPiece, heading);
 }
 
+// The style sheet's link is a file: URL for any program directory.
+TEST(PageHead, LinksTheStyleSheetByAValidFileUrl) {
+    for (const auto& [directory, url] : {
+             std::pair<std::u16string, std::u16string>{u"/opt/zorvia/", u"file:///opt/zorvia/"},
+             {u"/home/u/a#b/", u"file:///home/u/a%23b/"},
+             {u"/x/50% off?/", u"file:///x/50%25%20off%3F/"},
+             {u"/x/\"q\"&<>/", u"file:///x/%22q%22%26%3C%3E/"},
+             {u"/x/辞書/", u"file:///x/%E8%BE%9E%E6%9B%B8/"},
+             {u"C:\\Program Files\\Zorvia\\", u"file:///C:/Program%20Files/Zorvia/"},
+         }) {
+        EXPECT_EQ(BuildPageHead(directory), u"<html>\n<head>\n<link href=\"" + url +
+                                                u"general.css\" type=\"text/css\" rel=\"stylesheet\" />\n"
+                                                u"</head>\n<body>\n")
+            << N(directory);
+    }
+}
+
 const std::u16string kHead = BuildPageHead(u"/opt/zorvia/");
 const std::u16string kFooter =
     u"<div class=\"copyright\">Copyright (C) 2026 Zorvia Concordancer developers</div>\n"
