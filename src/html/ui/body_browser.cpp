@@ -33,11 +33,13 @@ const char kCenterTargetScript[] =
     "window.addEventListener('resize',zorviaMove);}zorviaMove();})()";
 
 // Every load of a page's resources is blocked (images, style sheets, fonts,
-// media, frames, documents) but for local files and the blank page: corpus
-// markup can name any address, and nothing of it may leave the machine.
+// media, frames, documents) but for local files, data inside the page and
+// the blank page: corpus markup can name any address, and nothing of it may
+// leave the machine.
 const char kContentRules[] =
     R"([{"trigger":{"url-filter":".*"},"action":{"type":"block"}},)"
     R"({"trigger":{"url-filter":"^file:"},"action":{"type":"ignore-previous-rules"}},)"
+    R"({"trigger":{"url-filter":"^data:"},"action":{"type":"ignore-previous-rules"}},)"
     R"({"trigger":{"url-filter":"^about:"},"action":{"type":"ignore-previous-rules"}}])";
 
 // Shown instead of every page when the rules cannot be put in force.
