@@ -81,7 +81,18 @@ TEST(WriteProfileString, ReplacesInPlaceAndAddsAtTheEndOfTheSection) {
     ASSERT_TRUE(WriteProfileString(u"S", u"k", u"2", crlf));
     ASSERT_TRUE(WriteProfileString(u"T", u"n", u"4", crlf));
     EXPECT_EQ(ReadFileBytes(dir.NativeFile("crlf.ini")), "[S]\r\nk=2\r\n[T]\r\nn=4\r\n");
+
     EXPECT_EQ(EntriesIn(dir), 2u);  // no temporary file stays behind
+
+    // A last line that ends in a lone CR gets only its line feed; no value
+    // gains a CR, in the section or after it.
+    for (const char* section : {"S", "T"}) {
+        const auto lone = dir.Write("lone.ini", "[S]\r\na=1\r\nb=2\r");
+        ASSERT_TRUE(WriteProfileString(test::W(section), u"c", u"3", lone));
+        EXPECT_EQ(ReadFileBytes(dir.NativeFile("lone.ini")),
+                  std::string("[S]\r\na=1\r\nb=2\r\n") + (section[0] == 'T' ? "[T]\r\n" : "") + "c=3\r\n");
+        EXPECT_EQ(Read(lone, u"S", u"b"), u"2");
+    }
 }
 
 TEST(WriteProfileString, ValuesRoundTripAndUnreadableOnesAreRefused) {
