@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include <wx/evtloop.h>
 #include <wx/ipc.h>
 
+#include "platform/text_convert.h"
 #include "support/test_support.h"
 
 namespace zorvia {
@@ -94,6 +96,52 @@ TEST_F(WordInputServiceTest, DeliversPokedWordsAndRefusesEverythingElse) {
     EXPECT_EQ(target.words.size(), 3u);
 }
 
+// A socket at the service's path, listening or not: another instance, or
+// what a crashed one left.
+int BindAt(const std::string& path) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
+    return bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
+}
+
+// A hundred clients at once: every one is acknowledged and every word
+// arrives once.
+TEST_F(WordInputServiceTest, AHundredPokesAtOnceAreAllAcknowledgedAndAStuckServerIsBusy) {
+    ASSERT_EQ(service.Start(&target), WordInputStart::Started);
+    constexpr int kClients = 100;
+    std::vector<std::unique_ptr<test::TempDir>> scratch;
+    std::vector<pid_t> clients;
+    for (int i = 0; i < kClients; ++i) {
+        scratch.push_back(std::make_unique<test::TempDir>());
+        clients.push_back(test::StartProgram(*scratch.back(), {ZORVIA_POKE_TOOL, "w" + std::to_string(i)}));
+    }
+    std::vector<std::u16string> expected;
+    for (int i = 0; i < kClients; ++i) {
+        const test::ProgramRun run = test::FinishProgram(*scratch[i], clients[i], DispatchOnce);
+        EXPECT_EQ(run.status, 0) << i << ": " << run.err;
+        expected.push_back(u"w" + Utf8ToWide(std::to_string(i)));
+    }
+    PumpBriefly();
+    std::sort(expected.begin(), expected.end());
+    std::sort(target.words.begin(), target.words.end());
+    EXPECT_EQ(target.words, expected);
+    service.Stop();
+
+    // A server whose queue stays full: the client tries until its time is
+    // up and says it was busy, not refused.
+    const int fd = BindAt(SocketPath());
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(listen(fd, 0), 0);
+    ASSERT_EQ(ProbeSocket(SocketPath()), SocketProbe::Live);  // fills the queue
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Poke({"--timeout", "2", "pear"}), 7);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_EQ(message, "zorvia-poke: busy: Zorvia Concordancer did not take the connection within 2 seconds\n");
+    close(fd);
+}
+
 // Without a window pokes are acknowledged and ignored; so are those of a
 // conversation opened while the window existed and used after Stop.
 TEST_F(WordInputServiceTest, PokesWithoutAWindowAreAcknowledgedAndIgnored) {
@@ -146,16 +194,6 @@ TEST_F(WordInputServiceTest, SocketAndItsDirectoryBelongToTheUserAlone) {
         ASSERT_EQ(chown(own.c_str(), 0, 0), 0);
     }
     EXPECT_EQ(target.words.size(), 1u);
-}
-
-// A socket at the service's path, listening or not: another instance, or
-// what a crashed one left.
-int BindAt(const std::string& path) {
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    return bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? fd : -1;
 }
 
 TEST_F(WordInputServiceTest, OnlyAnAnsweringServiceKeepsItsSocket) {
