@@ -140,6 +140,15 @@ TEST_F(BodyPane, TwoWritesShowOnePageScriptsNeverRunAndTheTargetStaysCentred) {
     ASSERT_TRUE(Show(BuildPageHead(u"/nowhere/") + u"<p id='a'>first</p>",
                      u"<p id='b'>second</p>" + std::u16string(kPageTail)));
     EXPECT_EQ(Script("document.body.innerText.replace(/\\s+/g,' ').trim()"), "first second");
+    // Pages replaced before they have loaded: the last one shows.
+    for (int i = 1; i <= 5; ++i) {
+        body->ClearPage();
+        body->WritePage(u"<p id='n'>page " + std::u16string(1, static_cast<char16_t>(u'0' + i)) + u"</p>");
+        body->FlushPage();
+        if (i == 3) WaitUntil([] { return false; }, 5);
+    }
+    ASSERT_TRUE(WaitUntil([&] { return body->IsPageLoaded(); }));
+    EXPECT_EQ(Script("document.getElementById('n').innerText"), "page 5");
     // A new clear starts a new page; scripts in it do not run.
     ASSERT_TRUE(Show(u"<html><body><script>document.title='ran';</script>"
                      u"<img src='nope.png' onerror=\"document.title='ran-attr'\">"
@@ -185,13 +194,14 @@ TEST_F(BodyPane, CorpusMarkupReachesNothingOutsideThePane) {
     test::LocalListener server;
     test::TempDir dir;
     const std::string secret = test::N(dir.Write("secret.html", "<p>secret-text</p>"));
+    const std::string linked = test::N(dir.Write("linked.html", "<p>linked</p>"));
     std::vector<std::string> launched;
     body->SetBrowserLauncherForTesting([&](const wxString& url) { launched.push_back(std::string(url.utf8_str())); });
     const std::string u = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
     const std::string line =
         "vectors <p id=text style='font-family: remote'>corpus line</p>"
         "<p><a id=blank href='" + u + "blank' target=_blank>new window</a> <a id=self href='" + u + "self'>same</a> "
-        "<a id=file href='file://" + secret + "'>file</a> <a id=support href='" + test::N(kSupportPageAddress) +
+        "<a id=file href='file://" + linked + "'>file</a> <a id=support href='" + test::N(kSupportPageAddress) +
         "' target=_blank>support</a></p><form action='" + u + "form'><input id=submit type=submit></form>"
         "<link rel=stylesheet href='" + u + "css'><link rel=prefetch href='" + u + "prefetch'>"
         "<link rel=preconnect href='" + u + "'><meta http-equiv=refresh content='0;url=" + u + "refresh'>"
@@ -212,13 +222,14 @@ TEST_F(BodyPane, CorpusMarkupReachesNothingOutsideThePane) {
     CompleteHit(db, hit);
     const PreviewPage preview = BuildPreviewPage(db, hit, u"vectors", u"vectors", 100, BuildPageHead(u"/nowhere/"));
     // A fetch that reached the server would keep the page loading.
+    test::TraceCapture trace;
     EXPECT_TRUE(Show(preview.firstPiece, preview.secondPiece));
     WaitUntil([] { return false; }, 1500);  // the refresh, the fetches
-    for (const char* link : {"blank", "self", "file", "submit", "support"}) ClickElement(link);
+    for (const char* link : {"text", "blank", "self", "file", "submit", "support"}) ClickElement(link);
     WaitUntil([] { return false; }, 500);
 
     EXPECT_EQ(server.Accepted(), 0);
-    EXPECT_EQ(body->View()->GetCurrentURL(), wxS("file:///"));
+    EXPECT_TRUE(body->View()->GetCurrentURL().StartsWith(wxS("file:///?page=")));
     EXPECT_EQ(Script("document.getElementById('text').innerText"), "corpus line");
     for (const char* frameId : {"remote", "local", "inline"}) {
         EXPECT_EQ(Script(std::string("(function(){var d=document.getElementById('") + frameId +
@@ -226,7 +237,17 @@ TEST_F(BodyPane, CorpusMarkupReachesNothingOutsideThePane) {
                   "")
             << frameId;
     }
+    // Each click arrived: the new window was asked for and refused, the
+    // other three navigations stopped.
+    EXPECT_EQ(trace.Count("body pane: new window for " + u + "blank refused"), 1);
+    for (const std::string& stopped : {u + "self", "file://" + linked, u + "form?"})
+        EXPECT_EQ(trace.Count("body pane: navigation to " + stopped + " stopped"), 1) << stopped;
     EXPECT_EQ(launched, std::vector<std::string>{test::N(kSupportPageAddress)});
+
+    // The program's own NavigateTo still opens a file.
+    body->NavigateTo(test::W(linked.c_str()));
+    ASSERT_TRUE(WaitUntil([&] { return body->IsPageLoaded(); }));
+    EXPECT_EQ(Script("document.body.innerText.trim()"), "linked");
 }
 
 // Where no web view can be made, the pane stays empty and nothing fails.

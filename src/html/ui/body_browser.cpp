@@ -6,6 +6,7 @@
 #include <wx/weakref.h>
 #include <wx/webview.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 
@@ -117,6 +118,7 @@ CBodyBrowser::CBodyBrowser(wxWindow* parent, int id, bool withView)
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_view, 1, wxEXPAND);
     SetSizer(sizer);
+    m_ownLoads.push_back(wxS("about:blank"));  // the page the view starts with
     m_view->Bind(wxEVT_WEBVIEW_LOADED, &CBodyBrowser::OnLoaded, this);
     m_view->Bind(wxEVT_WEBVIEW_NAVIGATING, &CBodyBrowser::OnNavigating, this);
     m_view->Bind(wxEVT_WEBVIEW_NEWWINDOW, &CBodyBrowser::OnNewWindow, this);
@@ -195,8 +197,10 @@ void CBodyBrowser::LoadPage(const wxString& html) {
     m_pendingUrl.reset();
     m_pagePending = m_guard == Guard::Pending;
     if (m_pagePending) return;
-    m_expectedUrl = wxS("file:///");
-    m_ownNavigation = true;
+    // The page's address is the root directory, so that relative addresses
+    // in it name local files as before; the query only tells pages apart.
+    m_expectedUrl = wxString::Format(wxS("file:///?page=%u"), ++m_pageNumber);
+    m_ownLoads.push_back(m_expectedUrl);
     m_view->SetPage(m_guard == Guard::Ready ? html : ToWx(kUnguardedPage), m_expectedUrl);
 }
 
@@ -211,7 +215,7 @@ void CBodyBrowser::LoadUrl(const wxString& url) {
         return;
     }
     m_expectedUrl = url;
-    m_ownNavigation = true;
+    m_ownLoads.push_back(url);
     m_view->LoadURL(url);
 }
 
@@ -253,10 +257,13 @@ void CBodyBrowser::OnLoaded(wxWebViewEvent& event) {
 }
 
 void CBodyBrowser::OnNavigating(wxWebViewEvent& event) {
-    // The one navigation a load of the program's own makes goes ahead; any
-    // other (a link, a form, a refresh, a frame of the page) is stopped.
-    if (m_ownNavigation && event.GetURL() == m_expectedUrl) {
-        m_ownNavigation = false;
+    // The navigation a load of the program's own makes goes ahead; any other
+    // (a link, a form, a refresh, a frame of the page) is stopped. Loads
+    // replaced by a later one before they began never come: the view takes
+    // loads in order, so those started before this one are forgotten.
+    const auto own = std::find(m_ownLoads.begin(), m_ownLoads.end(), event.GetURL());
+    if (own != m_ownLoads.end()) {
+        m_ownLoads.erase(m_ownLoads.begin(), own + 1);
         return;
     }
     Trace("body pane: navigation to %s stopped\n", std::string(event.GetURL().utf8_str()).c_str());

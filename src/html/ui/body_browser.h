@@ -11,6 +11,7 @@
 
 #include <wx/panel.h>
 
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -54,8 +55,8 @@ private:
     void InstallContentRules();
     void OnContentRules(bool installed);
     void LoadPending();
-    // Starts a load of the program's own; the one navigation it makes is
-    // allowed.
+    // Every load of the view goes through these two: the navigation each
+    // one makes is the only kind the view lets through.
     void LoadPage(const wxString& html);
     void LoadUrl(const wxString& url);
     void OnLoaded(wxWebViewEvent& event);
@@ -72,8 +73,11 @@ private:
     // NavigateTo, or else the written page.
     std::optional<wxString> m_pendingUrl;
     bool m_pagePending = false;
-    // The navigation of the program's own load that is still to come.
-    bool m_ownNavigation = false;
+    // The addresses of the program's own loads whose navigations are still
+    // to come, oldest first. Each page gets an address of its own, so that
+    // its navigation is told from any other, also from the page's before it.
+    std::deque<wxString> m_ownLoads;
+    unsigned m_pageNumber = 0;
     std::function<void(const wxString&)> m_launchBrowser;
 };
 
