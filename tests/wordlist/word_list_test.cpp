@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "support/corpus_builder.h"
-#include "support/test_support.h"
 #include "wordlist/word_deletion.h"
 #include "wordlist/word_list.h"
 
@@ -45,26 +44,6 @@ TEST_F(WordList, PatternCharactersTypedByTheUserActAsWildcards) {
     // Malformed or quoted patterns match nothing and fail nothing.
     for (const char16_t* prefix : {u"[", u"a[p", u"it's", u"'"})
         EXPECT_TRUE(QueryWordsStartingWith(db, prefix, 20).empty());
-}
-
-// A row's lower-case text may fold back to another stored word; its key is
-// the word itself, and deleting by it removes that word and no other.
-TEST(WordListKeys, DeletingByTheRowKeyRemovesThatWordOnly) {
-    // Each pair: a word whose lower-case form folds back to the second word.
-    const std::pair<std::u16string, std::u16string> pairs[] = {
-        {u"\u0130stanbul", u"Istanbul"}, {u"\u03F4eta", u"\u0398eta"}, {u"\u1E9Ee", u"\u00DFe"},
-        {u"\u2126m", u"\u03A9m"},        {u"\u212Aelvin", u"Kelvin"},  {u"\u212Bngstrom", u"\u00C5ngstrom"}};
-    for (const auto& [special, plain] : pairs) {
-        CCorpusDatabase db;
-        test::OpenCorpus(db);
-        test::AddFile(db, "/a.txt", {test::N(special + u" " + special + u" " + special + u" " + plain)});
-        const auto rows = QueryFrequencyTable(db, 20);
-        ASSERT_EQ(rows.size(), 2u) << test::N(special);
-        EXPECT_EQ(rows[0].word, rows[1].word) << test::N(special);  // both show alike
-        EXPECT_EQ(rows[0].count, 3);
-        ASSERT_TRUE(DeleteWordsFromCorpus(db, {rows[0].key}).deleted);
-        EXPECT_EQ(test::QueryRows(db, u"SELECT word FROM word"), Words{plain}) << test::N(special);
-    }
 }
 
 TEST(DeleteWordsQuestion, NamesAtMostFiveWords) {

@@ -46,7 +46,9 @@ public:
     void CenterTarget();
     wxWebView* View() const { return m_view; }
     // Tests see what would be opened in the desktop's browser.
-    void SetBrowserLauncherForTesting(std::function<void(const wxString&)> launch) { m_launchBrowser = std::move(launch); }
+    void SetBrowserLauncherForTesting(std::function<void(const wxString&)> launch) {
+        m_launchBrowser = std::move(launch);
+    }
 
 private:
     friend struct ContentRulesRequest;
