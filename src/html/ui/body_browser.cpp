@@ -145,8 +145,8 @@ void CBodyBrowser::InstallContentRules() {
                                           request);
     g_bytes_unref(rules);
 #else
-    // Other ports have no such rules here: their pages stay blank rather
-    // than show content that could reach out.
+    // Other ports have no such rules here yet: they show the notice rather
+    // than content that could reach out.
     OnContentRules(false);
 #endif
 }
