@@ -11,7 +11,10 @@ std::vector<WordListRow> ReadRows(const CCorpusDatabase& db, int wordColumn, int
     std::vector<WordListRow> rows;
     const int n = db.GetRowCount();
     rows.reserve(static_cast<std::size_t>(n));
-    for (int r = 0; r < n; ++r) rows.push_back({FoldToLower(db.GetCell(r, wordColumn)), db.GetCellInt(r, countColumn)});
+    for (int r = 0; r < n; ++r) {
+        std::u16string key = db.GetCell(r, wordColumn);
+        rows.push_back({FoldToLower(key), db.GetCellInt(r, countColumn), std::move(key)});
+    }
     return rows;
 }
 

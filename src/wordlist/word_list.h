@@ -13,7 +13,11 @@ namespace zorvia {
 
 struct WordListRow {
     std::u16string word;  // the stored upper-case word shown in lower case
-    int count;
+    int count = 0;
+    // The stored word_upper itself. The lower-case text does not always fold
+    // back to it (İ, ẞ, the Kelvin sign...), so every command on a row
+    // searches and deletes by this key.
+    std::u16string key;
 };
 
 // The `limit` most frequent words. A failing statement gives the rows

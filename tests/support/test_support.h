@@ -65,6 +65,7 @@ public:
     PromptAnswer Message(const std::u16string& text, PromptButtons buttons, PromptIcon icon) override;
     std::optional<std::u16string> ChooseFile(const FileRequest& request) override;
     bool IsShiftDown() override;
+    int ChooseFromPopupMenu(const std::vector<std::u16string>& items) override;
     // The texts of the messages shown so far.
     std::vector<std::u16string> Texts() const;
 
@@ -79,6 +80,10 @@ public:
     PromptAnswer defaultAnswer = PromptAnswer::Ok;
     std::deque<std::optional<std::u16string>> files;
     bool shiftDown = false;
+    // The popup menus shown, and the items chosen in order (-1 dismisses;
+    // once they run out, every menu is dismissed).
+    std::vector<std::vector<std::u16string>> popupMenus;
+    std::deque<int> popupChoices;
     // Runs before each message is answered (the answer is taken after it).
     std::function<void(const std::u16string&)> onMessage;
 };

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -93,7 +94,9 @@ public:
     void OnNMRclickWordList();
     void OnDeleteWords();
     void OnSpeedUpSearch();
+    // The shown text of a word-list row and the stored key it stands for.
     std::u16string WordListText(int item) const;
+    std::u16string WordListKey(int item) const;
 
     // --- report pages and the word-input service ---------------------------------
     void OnRegisteredFileList();
@@ -163,6 +166,16 @@ private:
     void WriteTypedWord();
     void FillWordList(const std::vector<WordListRow>& rows);
     int FirstSelectedWord() const;
+    std::vector<WordListRow> SelectedWordRows() const;
+    // What a row command does, on the row's word as it was taken from the
+    // list: the list may have been refilled since.
+    void SearchWordRow(const WordListRow& row);
+    void ListWordsStartingWith(const WordListRow& row);
+    void DeleteWordRows(const std::vector<WordListRow>& rows);
+    void ShowWordListPopup(const std::vector<WordListRow>& rows, int firstIndex);
+    // Writes a row's word into the edit box as the typed word; a search that
+    // this starts takes the row's key.
+    void WriteRowWord(const WordListRow& row);
     void OnLvnItemchangedWordList(wxListEvent& event);
     void OnWordListRightClick(wxListEvent& event);
     void OnConcordanceRightUp(wxMouseEvent& event);
@@ -183,6 +196,11 @@ private:
 
     std::unique_ptr<CWxPrompt> m_ownPrompt;
     IUserPrompt* m_prompt = nullptr;
+
+    // The rows of the word list, item by item.
+    std::vector<WordListRow> m_wordRows;
+    // While a row command writes the row's word into the edit box: that row.
+    std::optional<WordListRow> m_rowInEdit;
 
     CWordInputService m_wordInput;
     wxWeakRef<CAnalysisFrame> m_analysisFrame;
