@@ -109,7 +109,7 @@ public:
     explicit Keystroke(CCorpusDatabase& db) : m_db(db) {}
     void WordListSearch(const std::u16string& prefix) override { m_rows = QueryWordsStartingWith(m_db, prefix, 20); }
     int WordListCount() override { return static_cast<int>(m_rows.size()); }
-    std::u16string WordListItem0() override { return m_rows.empty() ? std::u16string() : m_rows[0].word; }
+    std::u16string WordListKey0() override { return m_rows.empty() ? std::u16string() : m_rows[0].key; }
     bool ConcordanceSearch(const std::u16string& word) override {
         m_hits = SearchConcordance(m_db, word, 50);
         m_cache.clear();

@@ -6,13 +6,13 @@
 namespace zorvia {
 
 struct MenuEntry {
-    int menu;                // 0 file, 1 tools, 2 help
+    int menu;                // 0 file, 1 tools, 2 analysis, 3 help
     int id;                  // 0 for a separator
     const char16_t* text;
     const char16_t* prompt;  // nullptr: highlighting it empties the message part
 };
 
-inline constexpr const char16_t* kMenuTitles[] = {u"ファイル(&F)", u"ツール(&T)", u"ヘルプ(&H)"};
+inline constexpr const char16_t* kMenuTitles[] = {u"ファイル(&F)", u"ツール(&T)", u"分析(&A)", u"ヘルプ(&H)"};
 
 inline constexpr MenuEntry kMainMenu[] = {
     {0, 32779, u"ファイルを追加(&O)...", u"データベースにファイルを追加します"},
@@ -32,7 +32,11 @@ inline constexpr MenuEntry kMainMenu[] = {
     {1, 32792, u"オプション設定(&O)...", nullptr},
     {1, 32805, u"検索の高速化(&S)...", u"大きなコーパスの検索を速くする索引を作ります"},
     {1, 32806, u"検索の高速化を解除(&R)...", u"検索の高速化で追加した索引と集計表を削除します"},
-    {2, 32776, u"バージョン情報(&V)...", u"バージョン情報を表示します"},
+    {2, 32901, u"用例の一覧(&K)...", u"中心語のすべての用例を並べ替えて一覧にします"},
+    {2, 0, nullptr, nullptr},
+    {2, 32903, u"頻度表のエクスポート(&W)...", u"全単語の頻度表をファイルに書き出します"},
+    {2, 32905, u"用例リストのエクスポート(&C)...", u"用例リストの用例をファイルに書き出します"},
+    {3, 32776, u"バージョン情報(&V)...", u"バージョン情報を表示します"},
 };
 
 // The prompt of a command id, or nullptr when it has none.

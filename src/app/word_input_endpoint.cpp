@@ -89,15 +89,17 @@ SocketProbe ProbeSocket(const std::string& path) {
     if (path.size() >= sizeof address.sun_path) return SocketProbe::Unusable;
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Without blocking: a full queue answers at once instead of holding the
+    // caller until the server takes the connection.
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return SocketProbe::Unusable;
     const int rc = connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     const int error = errno;
     close(fd);
     if (rc == 0) return SocketProbe::Live;
     switch (error) {
-    case EAGAIN:  // a listener whose backlog is full is still alive
-        return SocketProbe::Live;
+    case EAGAIN:  // a listener whose queue is full is still alive
+        return SocketProbe::Busy;
     case ECONNREFUSED:
         return SocketProbe::Stale;
     case ENOENT:
@@ -105,6 +107,28 @@ SocketProbe ProbeSocket(const std::string& path) {
     default:
         return SocketProbe::Unusable;
     }
+}
+
+bool WidenListenQueue(const std::string& path) {
+    // The listening socket is not handed out by whoever created it: it is
+    // found among this process's descriptors by its address. Listening again
+    // on a listening socket only changes the length of its queue.
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd", ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
+        const int fd = std::stoi(name);
+        int listening = 0;
+        socklen_t size = sizeof listening;
+        if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) != 0 || listening == 0) continue;
+        sockaddr_un address{};
+        socklen_t length = sizeof address;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0 || address.sun_family != AF_UNIX)
+            continue;
+        if (path != std::string(address.sun_path, strnlen(address.sun_path, sizeof address.sun_path))) continue;
+        return listen(fd, SOMAXCONN) == 0;
+    }
+    return false;
 }
 
 CServiceLock::~CServiceLock() { Release(); }

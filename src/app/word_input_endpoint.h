@@ -52,6 +52,7 @@ SocketPathResult WordInputSocketPath(std::u16string_view serviceName, bool creat
 enum class SocketProbe {
     Absent,     // nothing at the path
     Live,       // a server accepts connections there
+    Busy,       // a server listens there, but its queue of connections is full
     Stale,      // a socket file nobody listens on (left by a crash)
     Unusable,   // something else is there, or it cannot be examined
 };
@@ -59,6 +60,12 @@ enum class SocketProbe {
 // Looks at the path and, when it is a socket, tries to connect to it. A
 // connection is closed again at once without a word.
 SocketProbe ProbeSocket(const std::string& path);
+
+// Lets the socket listening at `path` in this process queue as many
+// connections as the system allows, so that many clients arriving at once
+// wait for their turn instead of being turned away. False when this process
+// has no such socket or the queue cannot be changed.
+bool WidenListenQueue(const std::string& path);
 
 // An exclusive lock on a file beside the socket, held while this process
 // serves, so that two instances starting at the same moment cannot both

@@ -39,7 +39,7 @@ void RunSearchFallbacks(const std::u16string& typedWord, std::u16string& searchW
 
     Trace("con-list is empty...\n");
     if (target.WordListCount() > 0) {
-        searchWord = target.WordListItem0();
+        searchWord = target.WordListKey0();
         target.ConcordanceSearch(searchWord);
         return;
     }
@@ -49,7 +49,7 @@ void RunSearchFallbacks(const std::u16string& typedWord, std::u16string& searchW
     target.WordListSearch(searchWord);
     if (target.ConcordanceSearch(searchWord)) return;
     if (target.WordListCount() > 0) {
-        searchWord = target.WordListItem0();
+        searchWord = target.WordListKey0();
         target.ConcordanceSearch(searchWord);
     }
 }

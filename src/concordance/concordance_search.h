@@ -26,8 +26,8 @@ public:
     // `prefix`.
     virtual void WordListSearch(const std::u16string& prefix) = 0;
     virtual int WordListCount() = 0;
-    // The word shown in the first row of the word list (lower case).
-    virtual std::u16string WordListItem0() = 0;
+    // The stored key (word_upper) of the first row of the word list.
+    virtual std::u16string WordListKey0() = 0;
     // Replaces the hit list with the hits of `word`; true when there is one.
     virtual bool ConcordanceSearch(const std::u16string& word) = 0;
 };

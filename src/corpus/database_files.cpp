@@ -72,7 +72,7 @@ CorpusFileProbe ProbeCorpusFile(const std::u16string& path) {
     return probe;
 }
 
-std::u16string DefaultDatabasePath() { return ProgramDirectory() + kDefaultDatabaseName; }
+std::u16string DefaultDatabasePath() { return DefaultCorpusDirectory() + kDefaultDatabaseName; }
 
 std::u16string StartupDatabasePath(const std::u16string& storedPath) {
     if (storedPath.empty() || !PathExists(storedPath)) return DefaultDatabasePath();

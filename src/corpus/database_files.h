@@ -1,6 +1,6 @@
 // Which corpus file is open: the schema of a new corpus, opening and
-// creating, the default file beside the executable, and the test that every
-// database command runs first.
+// creating, the default file, and the test that every database command runs
+// first.
 #pragma once
 
 #include <array>
@@ -51,7 +51,8 @@ struct CorpusFileProbe {
 // empty file may be given the schema, anything else must be left alone.
 CorpusFileProbe ProbeCorpusFile(const std::u16string& path);
 
-// The program directory followed by "x.zorviacorpusdb".
+// The default corpus directory (beside the executable, or the user's data
+// directory when installed) followed by "x.zorviacorpusdb".
 std::u16string DefaultDatabasePath();
 
 // The path to open at start-up: the stored one when a file or directory of

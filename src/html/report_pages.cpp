@@ -24,6 +24,21 @@ void Announce(IStatusText* status, const char16_t* text) {
 
 }  // namespace
 
+std::u16string EscapeHtmlText(std::u16string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (char16_t c : text) {
+        switch (c) {
+        case u'&': out += u"&amp;"; break;
+        case u'<': out += u"&lt;"; break;
+        case u'>': out += u"&gt;"; break;
+        case u'"': out += u"&quot;"; break;
+        default: out += c; break;
+        }
+    }
+    return out;
+}
+
 CorpusCounts QueryCorpusCounts(CCorpusDatabase& db, bool quick, IStatusText* status) {
     // The kept totals, when the corpus has them, instead of counting.
     const std::optional<SummaryTotals> totals = SummaryCorpusTotals(db);
@@ -77,8 +92,9 @@ std::u16string BuildRegisteredFileList(CCorpusDatabase& db, const std::u16string
     std::u16string page = pageHead + kRegisteredFileListHeading;
     if (db.Exec(u"SELECT filename, date, memo FROM original_file ORDER BY date")) {
         for (int row = 0; row < db.GetRowCount(); ++row) {
-            // The full stored path; the memo column is not shown.
-            page += u"  <tr><td>" + db.GetCell(row, 0) + u"</td><td>" +
+            // The full stored path, shown as it is stored; the memo column is
+            // not shown.
+            page += u"  <tr><td>" + EscapeHtmlText(db.GetCell(row, 0)) + u"</td><td>" +
                     FormatRegistrationDate(db.GetCellInt(row, 1)) + u"</td></tr>\n";
         }
     }
@@ -104,7 +120,7 @@ std::vector<WordCount> QueryCompleteWordList(CCorpusDatabase& db) {
 std::u16string BuildCompleteWordListPage(const std::vector<WordCount>& words, const std::u16string& pageHead) {
     std::u16string page = pageHead + kCompleteWordListHeading;
     for (const WordCount& entry : words) {
-        page += u"  <tr><td>" + entry.word + u"</td><td>" + FormatInt(entry.count) + u"</td></tr>\n";
+        page += u"  <tr><td>" + EscapeHtmlText(entry.word) + u"</td><td>" + FormatInt(entry.count) + u"</td></tr>\n";
     }
     page += u" </table>\n</div>\n";
     page += kPageTail;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "corpus/corpus_database.h"
@@ -29,6 +30,11 @@ inline constexpr char16_t kRegisteredFileListHeading[] =
 inline constexpr char16_t kCompleteWordListHeading[] =
     u"<h1>Complete Word List</h1>\n<hr>\n<div>\n <table>\n  <tr><th>単語</th><th>出現回数</th></tr>\n";
 inline constexpr char16_t kDefragReportHeading[] = u"<h1>Defrag Result</h1>\n<hr>\n<div>\n <pre>\n";
+
+// Text as it goes into an element or a quoted attribute of a page: &, <, >
+// and " as character references, so that a word like "<script>x" shows as it
+// is stored instead of opening an element that swallows the rows after it.
+std::u16string EscapeHtmlText(std::u16string_view text);
 
 // --- version and statistics --------------------------------------------------
 

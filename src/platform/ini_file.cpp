@@ -218,6 +218,14 @@ bool ReplaceFile(const std::string& path, std::string_view bytes, std::optional<
     return ok;
 }
 
+// What ends the file's last line, which has no line feed, before a line is
+// added after it. A lone CR there already belongs to the line's end (the
+// reader drops it); it only needs its line feed, and a CR LF after it would
+// leave one CR in the line's value.
+std::string EndOfLastLine(std::string_view text, const std::string& eol) {
+    return !text.empty() && text.back() == '\r' ? "\n" : eol;
+}
+
 bool HasLineBreak(std::u16string_view s) { return s.find_first_of(u"\r\n") != std::u16string_view::npos; }
 
 // The value as it goes into the file so that reading gives it back unchanged.
@@ -299,12 +307,12 @@ bool WriteProfileString(std::u16string_view section, std::u16string_view key, st
     } else if (where.sectionHeader) {
         const Line& after = lines[where.lastLineOfSection];
         out.append(text.substr(0, after.end));
-        if (text[after.end - 1] != '\n') out.append(eol);  // the file's last line had no line end
+        if (text[after.end - 1] != '\n') out.append(EndOfLastLine(text, eol));
         out.append(entry + eol);
         out.append(text.substr(after.end));
     } else {
         out.append(text);
-        if (!out.empty() && out.back() != '\n') out.append(eol);
+        if (!out.empty() && out.back() != '\n') out.append(EndOfLastLine(text, eol));
         out.append("[" + WideToUtf8(wantedSection) + "]" + eol);
         out.append(entry + eol);
     }

@@ -35,6 +35,13 @@ public:
     // The chooser's full path, or nothing when cancelled.
     virtual std::optional<std::u16string> ChooseFile(const FileRequest& request) = 0;
     virtual bool IsShiftDown() = 0;
+    // A popup menu of `items` at the mouse pointer: the index of the chosen
+    // item, or -1 when the menu was dismissed. Without a menu to show,
+    // nothing is chosen.
+    virtual int ChooseFromPopupMenu(const std::vector<std::u16string>& items) {
+        (void)items;
+        return -1;
+    }
 };
 
 // The application title: message box captions, the settings section, the

@@ -1,8 +1,8 @@
 #include "wordlist/word_list.h"
 
 #include "corpus/word_rules.h"
-#include "platform/text_convert.h"
 #include "corpus/word_summary.h"
+#include "platform/text_convert.h"
 
 namespace zorvia {
 
@@ -12,7 +12,10 @@ std::vector<WordListRow> ReadRows(const CCorpusDatabase& db, int wordColumn, int
     std::vector<WordListRow> rows;
     const int n = db.GetRowCount();
     rows.reserve(static_cast<std::size_t>(n));
-    for (int r = 0; r < n; ++r) rows.push_back({FoldToLower(db.GetCell(r, wordColumn)), db.GetCellInt(r, countColumn)});
+    for (int r = 0; r < n; ++r) {
+        std::u16string key = db.GetCell(r, wordColumn);
+        rows.push_back({FoldToLower(key), db.GetCellInt(r, countColumn), std::move(key)});
+    }
     return rows;
 }
 
@@ -35,5 +38,7 @@ std::vector<WordListRow> QueryWordsStartingWith(CCorpusDatabase& db, std::u16str
             FormatInt(limit));
     return ReadRows(db, 0, 1);
 }
+
+bool CreateSearchIndex(CCorpusDatabase& db) { return db.Exec(u"CREATE INDEX IF NOT EXISTS word_lid ON word(lid)"); }
 
 }  // namespace zorvia

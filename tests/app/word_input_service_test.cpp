@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,25 @@ TEST_F(WordInputServiceTest, DeliversPokedWordsAndRefusesEverythingElse) {
     EXPECT_EQ(target.words.size(), 3u);
 }
 
+// A hundred clients at once: each is acknowledged, each word arrives once.
+TEST_F(WordInputServiceTest, AHundredPokesAtOnceAreAllAcknowledged) {
+    ASSERT_EQ(service.Start(&target), WordInputStart::Started);
+    std::vector<std::unique_ptr<test::TempDir>> scratch;
+    std::vector<pid_t> clients;
+    std::multiset<std::u16string> expected;
+    for (int i = 0; i < 100; ++i) {
+        scratch.push_back(std::make_unique<test::TempDir>());
+        clients.push_back(test::StartProgram(*scratch.back(), {ZORVIA_POKE_TOOL, "w" + std::to_string(i)}));
+        expected.insert(test::W(("w" + std::to_string(i)).c_str()));
+    }
+    for (int i = 0; i < 100; ++i) {
+        const test::ProgramRun run = test::FinishProgram(*scratch[i], clients[i], DispatchOnce);
+        EXPECT_EQ(run.status, 0) << i << ": " << run.err;
+    }
+    PumpBriefly();
+    EXPECT_EQ(std::multiset<std::u16string>(target.words.begin(), target.words.end()), expected);
+}
+
 // Without a window pokes are acknowledged and ignored; so are those of a
 // conversation opened while the window existed and used after Stop.
 TEST_F(WordInputServiceTest, PokesWithoutAWindowAreAcknowledgedAndIgnored) {
@@ -166,15 +186,22 @@ TEST_F(WordInputServiceTest, OnlyAnAnsweringServiceKeepsItsSocket) {
     EXPECT_EQ(Poke({"apple"}), 0);
     service.Stop();
 
-    // A listener without the lock is left alone too.
+    // A listener without the lock is left alone too, also when its queue
+    // is full. A client tries it until its time is up, then says it was
+    // busy, not refused; let into the queue, it waits for an answer.
     const int fd = BindAt(SocketPath());
     ASSERT_GE(fd, 0);
-    ASSERT_EQ(listen(fd, 4), 0);
+    ASSERT_EQ(listen(fd, 0), 0);
+    ASSERT_EQ(ProbeSocket(SocketPath()), SocketProbe::Live);  // takes the one place of the queue
     struct stat before, after;
     ASSERT_EQ(lstat(SocketPath().c_str(), &before), 0);
     EXPECT_EQ(service.Start(&target), WordInputStart::ServedElsewhere);
     ASSERT_EQ(lstat(SocketPath().c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(Poke({"--timeout", "2", "pear"}), 7);
+    EXPECT_EQ(message, "zorvia-poke: busy: Zorvia Concordancer did not take the connection within 2 seconds\n");
+    ASSERT_TRUE(WidenListenQueue(SocketPath()));
+    EXPECT_EQ(Poke({"--timeout", "1", "pear"}), 6);
 
     // Closed, it is stale, and replaced.
     close(fd);

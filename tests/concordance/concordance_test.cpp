@@ -20,7 +20,7 @@ struct QueryBackedTarget : ISearchCommandTarget {
         list = QueryWordsStartingWith(db, prefix, 20);
     }
     int WordListCount() override { return static_cast<int>(list.size()); }
-    std::u16string WordListItem0() override { return list.at(0).word; }
+    std::u16string WordListKey0() override { return list.at(0).key; }
     bool ConcordanceSearch(const std::u16string& word) override {
         log += u"search:" + word + u" ";
         hits = SearchConcordance(db, word, 50);
@@ -37,6 +37,7 @@ TEST(SearchCommand, FallsBackToPrefixWordsThenToOneCharacterLess) {
     test::OpenCorpus(db);
     std::vector<std::string> lines(12, "apple pie");
     lines.insert(lines.end(), 3, "Apply it, don't stop.");
+    lines.push_back("\xC4\xB0stanbul \xC4\xB0stanbul \xC4\xB0stanbul Istanbul");
     test::AddFile(db, "/fruit.txt", lines);
     const std::u16string math = test::W("\xF0\x9D\x90\x80");  // U+1D400, a surrogate pair
     struct Case {
@@ -45,18 +46,22 @@ TEST(SearchCommand, FallsBackToPrefixWordsThenToOneCharacterLess) {
     };
     for (const Case& c : {
              Case{u"Apple", u"Apple", u"list:Apple search:Apple ", 12},
-             // The most frequent word beginning with the typed text.
-             Case{u"appl", u"apple", u"list:appl search:appl search:apple ", 12},
+             // The most frequent word beginning with the typed text, by its
+             // stored key.
+             Case{u"appl", u"APPLE", u"list:appl search:appl search:APPLE ", 12},
              // Nothing begins with it: one character less, then its best word.
-             Case{u"applz", u"apple", u"list:applz search:applz list:appl search:appl search:apple ", 12},
+             Case{u"applz", u"APPLE", u"list:applz search:applz list:appl search:appl search:APPLE ", 12},
              Case{u"applzz", u"applz", u"list:applzz search:applzz list:applz search:applz ", 0},
              // The empty word lists the whole corpus; APPLE and PIE (12) tie,
              // the shorter wins.
-             Case{u"q", u"pie", u"list:q search:q list: search: search:pie ", 12},
+             Case{u"q", u"PIE", u"list:q search:q list: search: search:PIE ", 12},
              // A character outside the BMP goes as a whole, not half a pair.
-             Case{math, u"pie", u"list:" + math + u" search:" + math + u" list: search: search:pie ", 12},
+             Case{math, u"PIE", u"list:" + math + u" search:" + math + u" list: search: search:PIE ", 12},
              // The quote is doubled; no stored word holds one.
              Case{u"don't", u"don'", u"list:don't search:don't list:don' search:don' ", 0},
+             // The key of "İstanbul" shows as "istanbul", which folds to the
+             // key of "Istanbul": the fallback must take the stored key.
+             Case{u"İst", u"İSTANBUL", u"list:İst search:İst search:İSTANBUL ", 3},
          }) {
         QueryBackedTarget target(db);
         std::u16string searchWord;

@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 #include <wx/checkbox.h>
 #include <wx/frame.h>
+#include <wx/socket.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 #include <wx/webview.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "app/con_settings.h"
@@ -13,6 +17,7 @@
 #include "corpus/ui/progress_dlg.h"
 #include "gui/gui_support.h"
 #include "html/page_frame.h"
+#include "html/report_pages.h"
 #include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
 
@@ -110,6 +115,14 @@ TEST(BodyBrowser, TwoWritesShowOnePageScriptsNeverRunAndTheTargetStaysCentred) {
     ASSERT_TRUE(show(BuildPageHead(u"/nowhere/") + u"<p id='a'>first</p>",
                      u"<p id='b'>second</p>" + std::u16string(kPageTail)));
     EXPECT_EQ(script("document.body.innerText.replace(/\\s+/g,' ').trim()"), "first second");
+    // Pages replaced before they have loaded: the last one shows.
+    for (char16_t n = u'1'; n <= u'5'; ++n) {
+        body->ClearPage();
+        body->WritePage(u"<p id='n'>page " + std::u16string(1, n) + u"</p>");
+        body->FlushPage();
+    }
+    ASSERT_TRUE(WaitUntil([&] { return body->IsPageLoaded(); }));
+    EXPECT_EQ(script("document.getElementById('n').innerText"), "page 5");
     // A new clear starts a new page; scripts in it do not run.
     ASSERT_TRUE(show(u"<html><body><script>document.title='ran';</script>"
                      u"<img src='nope.png' onerror=\"document.title='ran-attr'\">"
@@ -133,6 +146,93 @@ TEST(BodyBrowser, TwoWritesShowOnePageScriptsNeverRunAndTheTargetStaysCentred) {
     frame->SetSize(500, 250);
     EXPECT_TRUE(WaitUntil([&] { return number("window.scrollY") != before; }, 5000));
     EXPECT_TRUE(centred());
+}
+
+// The pane loads local files, the style sheet from any program directory
+// among them, and nothing else. For a corpus line whose markup names other
+// places a local server sees no connection, the pane keeps its page, no frame
+// loads, and no link starts a program but the support page link.
+TEST(BodyBrowser, LoadsLocalFilesOnlyAndStaysOnItsPage) {
+    auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("body"), wxPoint(0, 0), wxSize(500, 400));
+    auto* body = new CBodyBrowser(frame, 1224);
+    frame->Show();
+    std::vector<std::string> launched;
+    body->SetBrowserLauncherForTesting([&](const wxString& url) { launched.emplace_back(url.utf8_str()); });
+    const auto script = [&](const std::string& text) { return RunScript(body->View(), text); };
+    const auto show = [&](const std::u16string& first, const std::u16string& second) {
+        body->ClearPage();
+        body->WritePage(first + second);
+        return WaitUntil([&] { return body->IsPageLoaded(); });
+    };
+    test::TempDir dir;
+    const std::string programDir = "a#b %41 x?y \xE8\xBE\x9E\"q\"";
+    std::filesystem::create_directory(dir.NativeFile(programDir));
+    dir.Write(programDir + "/general.css", "h1 { color: rgb(1, 2, 3); }");
+    ASSERT_TRUE(show(BuildPageHead(dir.File(programDir) + u"/"), u"<h1 id='h'>x</h1>"));
+    const std::string color = "getComputedStyle(document.getElementById('h')).color";
+    EXPECT_TRUE(WaitUntil([&] { return script(color) == "rgb(1, 2, 3)"; }));
+
+    // A server on this machine that nothing may reach.
+    wxIPV4address address;
+    address.LocalHost();
+    address.Service(0);
+    wxSocketServer server(address, wxSOCKET_NOWAIT);
+    ASSERT_TRUE(server.IsOk() && server.GetLocal(address));
+    const std::string p = std::to_string(address.Service()), u = "http://127.0.0.1:" + p + "/";
+    const std::string secret = test::N(dir.Write("s.html", "secret")), linked = test::N(dir.Write("l.html", "linked"));
+    // One line of corpus text; "$" stands for the server's address.
+    std::string line = "<p id=text style='font-family: remote'>corpus line</p>";
+    for (std::string vector : std::vector<std::string>{
+             "<a id=blank href='$blank' target=_blank>new</a> <a id=self href='$self'>same</a> ",
+             "<a id=file href='file://" + linked + "'>file</a> ",
+             "<a id=support href='" + test::N(kSupportPageAddress) + "' target=_blank>support</a>",
+             "<form action='$form'><input id=submit type=submit></form><meta http-equiv=refresh content='0;url=$x'>",
+             "<link rel=stylesheet href='$css'><link rel=prefetch href='$prefetch'><link rel=preconnect href='$'>",
+             "<style>@import url($import); body { background: url($background) }</style><embed src='$embed'>",
+             "<style>@font-face { font-family: remote; src: url($font) }</style><iframe src='$frame'></iframe>",
+             "<img src='$img'><img srcset='$srcset 1x'><picture><source srcset='$source'><img></picture>",
+             "<input type=image src='$input'><table background='$table'><tr><td>t</td></tr></table>",
+             "<svg width=9 height=9><image href='$svg' width=9 height=9 /></svg><object data='$object'></object>",
+             "<video src='$video' poster='$poster' autoplay></video><audio src='$audio' autoplay></audio>",
+             "<video src='rtsp://127.0.0.1:" + p + "/rtsp' autoplay></video>",
+             "<iframe src='file://" + secret + "'></iframe><iframe srcdoc=inline></iframe>"}) {
+        for (std::size_t at; (at = vector.find('$')) != std::string::npos;) vector.replace(at, 1, u);
+        line += vector;
+    }
+    test::TraceCapture trace;
+    // A fetch of the silent server would keep the page loading.
+    EXPECT_TRUE(show(BuildPageHead(u"/nowhere/") + test::W(line.c_str()), kPageTail));
+    WaitUntil([] { return false; }, 1500);  // the refresh, the fetches
+    for (const char* id : {"text", "blank", "self", "file", "submit", "support"}) {
+        int x = -1, y = -1;
+        const std::string rect = script(std::string("(function(){var r=document.getElementById('") + id +
+                                        "').getBoundingClientRect();return Math.round(r.left+r.width/2)+' '+"
+                                        "Math.round(r.top+r.height/2);})()");
+        std::sscanf(rect.c_str(), "%d %d", &x, &y);
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(body->View()->ClientToScreen(wxPoint(x, y)));
+        WaitUntil([] { return false; }, 50);
+        mouse.MouseClick();
+        WaitUntil([] { return false; }, 300);
+    }
+    wxSocketBase* connection = server.Accept(false);
+    EXPECT_EQ(connection, nullptr);
+    if (connection != nullptr) connection->Destroy();
+    EXPECT_TRUE(body->View()->GetCurrentURL().StartsWith(wxS("file:///?page=")));
+    EXPECT_EQ(script("document.getElementById('text').innerText"), "corpus line");
+    EXPECT_EQ(script("Array.from(document.querySelectorAll('iframe')).map(function(f){var d=f.contentDocument;"
+                     "return d&&d.body?d.body.innerText:'';}).join('')"), "");
+    // Every click arrived: the new window was refused, the rest stopped.
+    EXPECT_EQ(trace.Count("body pane: new window for " + u + "blank refused"), 1);
+    for (const std::string& stopped : {u + "self", "file://" + linked, u + "form?"})
+        EXPECT_EQ(trace.Count("body pane: navigation to " + stopped + " stopped"), 1) << stopped;
+    EXPECT_EQ(launched, std::vector<std::string>{test::N(kSupportPageAddress)});
+    // The program's own NavigateTo still opens a file.
+    body->NavigateTo(test::W(linked.c_str()));
+    ASSERT_TRUE(WaitUntil([&] { return body->IsPageLoaded(); }));
+    EXPECT_EQ(script("document.body.innerText.trim()"), "linked");
+    frame->Destroy();
+    test::Pump();
 }
 
 // Where no web view can be made, the pane stays empty and nothing fails.

@@ -70,8 +70,8 @@ MainWindowFixture::~MainWindowFixture() {
     SetProgramDirectoryForTesting(u"");
 }
 
-CConcordancerDlg& MainWindowFixture::Start() {
-    window = new CConcordancerDlg(settings);
+CConcordancerDlg& MainWindowFixture::Start(const std::u16string& startFile) {
+    window = new CConcordancerDlg(settings, startFile);
     window->SetPromptForTesting(&prompt);
     window->Show();
     WaitUntil([&] { return window->IsShownOnScreen(); }, 5000);

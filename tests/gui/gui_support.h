@@ -50,8 +50,9 @@ public:
     MainWindowFixture();
     ~MainWindowFixture();
     // Starts the window (option.ini and corpus files may be put into the
-    // directory first). Shows it and lays it out.
-    CConcordancerDlg& Start();
+    // directory first), on `startFile` as if named on the command line.
+    // Shows it and lays it out.
+    CConcordancerDlg& Start(const std::u16string& startFile = {});
     // Closes it as the close box does and waits until it is gone.
     void Close();
     // Before Start: settings lines for option.ini, a file for the corpus.

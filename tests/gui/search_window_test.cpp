@@ -4,15 +4,17 @@
 #include <wx/dcmemory.h>
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
 #include "concordance/ui/concordance_list_box.h"
+#include "corpus/word_summary.h"
 #include "gui/gui_support.h"
 #include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
 #include "support/corpus_builder.h"
-#include "corpus/word_summary.h"
+#include "wordlist/word_list.h"
 
 namespace zorvia {
 namespace {
@@ -55,7 +57,7 @@ TEST_F(SearchWindow, TypingSearchesAsYouTypeKeysMoveThroughTheHitsAndTheThirdIsD
     Type(u"appl");
     EXPECT_EQ(ListedWords(), (Texts{u"apple", u"apply"}));
     EXPECT_EQ(FromWx(w.m_wordList->GetItemText(0, 1)), u"12");
-    EXPECT_EQ(w.m_searchWord, u"apple");
+    EXPECT_EQ(w.m_searchWord, u"APPLE");  // the stored key of the first row
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"appl");
     EXPECT_EQ(w.m_concordanceList->GetItemCount(), 5u);
     EXPECT_EQ(w.m_concordanceList->GetSelection(), 0);
@@ -89,7 +91,7 @@ TEST_F(SearchWindow, TypingSearchesAsYouTypeKeysMoveThroughTheHitsAndTheThirdIsD
     w.m_wordEdit->ChangeValue(wxS("ap"));
     Key(w, WXK_SPACE, true);
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"apple");
-    EXPECT_EQ(w.m_searchWord, u"apple");
+    EXPECT_EQ(w.m_searchWord, u"APPLE");
 }
 
 // Without incremental search only the button and the word list search.
@@ -130,7 +132,7 @@ TEST_F(SearchWindow, ButtonAndWordListSearchAndTheKeyWordIsDrawnBlueInTheMiddle)
     Select(2);
     test::Pump();
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), listed[2]);
-    EXPECT_EQ(w.m_searchWord, listed[2]);
+    EXPECT_EQ(w.m_searchWord, w.WordListKey(2));
     EXPECT_FALSE(w.m_hits.empty());
     EXPECT_EQ(ListedWords(), listed);
     // The remembered index starts nothing for the same item.
@@ -147,6 +149,7 @@ TEST_F(SearchWindow, ButtonAndWordListSearchAndTheKeyWordIsDrawnBlueInTheMiddle)
     wxListEvent activate(wxEVT_LIST_ITEM_ACTIVATED, ID_WORD_LIST);
     activate.m_itemIndex = 0;
     w.m_wordList->ProcessWindowEvent(activate);
+    test::Pump();
     EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"apple");
     EXPECT_EQ(ListedWords(), Texts{u"apple"});
     EXPECT_EQ(w.m_hits.size(), 12u);
@@ -162,6 +165,74 @@ TEST_F(SearchWindow, ButtonAndWordListSearchAndTheKeyWordIsDrawnBlueInTheMiddle)
     EXPECT_EQ(f.prompt.Texts(), Texts{listed[0] + u"\r\n" + listed[1] + u"\r\n\nを削除してもよろしいですか？"});
     EXPECT_EQ(w.m_wordList->GetItemCount(), static_cast<int>(listed.size()) - 2);
     EXPECT_EQ(CountApples(), 0);
+}
+
+// Real right clicks on rows that are not selected while typing searches: the
+// list is refilled once the click has been handled, the clicked word is
+// searched, and its menu acts on that word.
+TEST_F(SearchWindow, RightClicksOnUnselectedRowsSearchTheClickedWordAndItsMenuActsOnIt) {
+    std::vector<std::string> lines;
+    for (const char* word : {"a", "ab", "abc", "abcd", "ax", "axe", "axes", "ay", "az"})
+        lines.insert(lines.end(), 12 - lines.size() / 12, word);
+    f.AddCorpusFile("/texts/a.txt", lines);
+    CConcordancerDlg& w = f.Start();
+    wxUIActionSimulator mouse;
+    for (int k = 0; k < 20; ++k) {
+        w.m_wordEdit->SetValue(wxS("a"));
+        test::Pump();
+        const int row = 1 + (k * 5) % (w.m_wordList->GetItemCount() - 1);
+        ASSERT_EQ(w.m_wordList->GetItemState(row, wxLIST_STATE_SELECTED), 0);
+        const std::u16string word = w.WordListText(row), key = w.WordListKey(row);
+        wxRect r;
+        w.m_wordList->GetItemRect(row, r);
+        mouse.MouseMove(w.m_wordList->ClientToScreen(r.GetPosition() + wxPoint(8, r.height / 2)));
+        test::WaitUntil([] { return false; }, 30);
+        // The third click lists the words beginning with the clicked one from
+        // the menu; the last deletes the clicked word, after the refill.
+        f.prompt.popupChoices = {k == 2 ? 1 : k == 19 ? 0 : -1};
+        f.prompt.answers = {PromptAnswer::Yes};
+        mouse.MouseClick(wxMOUSE_BTN_RIGHT);
+        ASSERT_TRUE(test::WaitUntil([&] { return f.prompt.popupMenus.size() == static_cast<std::size_t>(k) + 1; }));
+        test::Pump();
+        EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), word) << k;
+        Texts prefixList;
+        for (const WordListRow& listed : QueryWordsStartingWith(w.m_db, key, 20)) prefixList.push_back(listed.word);
+        EXPECT_EQ(ListedWords(), prefixList) << k;
+    }
+    EXPECT_EQ(f.prompt.Texts().back(), FromWx(w.m_wordEdit->GetValue()) + u"\r\n\nを削除してもよろしいですか？");
+    EXPECT_EQ(test::QueryInt(w.m_db, u"SELECT count(DISTINCT word) FROM word"), 8);
+}
+
+// "İstanbul" (3) and "Istanbul" (1) both show as "istanbul": every command
+// on the first row searches, lists and deletes its own stored word.
+TEST_F(SearchWindow, EveryRowCommandActsOnTheRowsStoredWord) {
+    f.AddCorpusFile("/texts/city.txt", {"\xC4\xB0stanbul \xC4\xB0stanbul \xC4\xB0stanbul", "Istanbul"});
+    CConcordancerDlg& w = f.Start();
+    const auto focusAndKey = [&](wxWindow* window, int key) {
+        window->SetFocus();
+        ASSERT_TRUE(test::WaitUntil([&] { return wxWindow::FindFocus() == window || window->HasFocus(); }, 3000));
+        Key(w, key, true);
+    };
+    f.prompt.popupChoices = {1};  // the words beginning with it
+    f.prompt.answers = {PromptAnswer::Yes};
+    for (int command = 0; command < 5; ++command) {
+        Command(w, ID_FREQUENCY_TABLE);
+        ASSERT_EQ(ListedWords(), (Texts{u"istanbul", u"istanbul"}));
+        w.m_rememberedWordIndex = command == 0 ? -1 : 0;  // only the first selection searches
+        Select(0);
+        if (command == 1) focusAndKey(w.m_wordEdit, WXK_SPACE);
+        if (command == 2) w.OnWordsStartingWith();  // the double-click
+        if (command == 3) w.OnNMRclickWordList();
+        if (command == 4) focusAndKey(w.m_wordList, 'D');
+        test::Pump();
+        if (command == 4) {
+            EXPECT_EQ(test::QueryRows(w.m_db, u"SELECT word FROM word"), Texts{u"Istanbul"});
+            break;
+        }
+        EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"istanbul") << command;
+        EXPECT_EQ(w.m_hits.size(), 3u) << command;
+        EXPECT_EQ(FromWx(w.m_wordList->GetItemText(0, 1)), u"3") << command;
+    }
 }
 
 TEST_F(SearchWindow, ReportPagesAndTheSpeedUpCommandReachTheBodyPane) {

@@ -78,6 +78,14 @@ TEST_F(PreviewPageTest, WindowOfLinesFollowsBodyLineAndStaysInTheFile) {
     EXPECT_EQ(BuildPreviewPage(db, hit, u"", u"", 1, head).firstPiece, heading);
 }
 
+// The style sheet's link is a file: URL for any program directory.
+TEST(PageHead, LinksTheStyleSheetByAValidFileUrl) {
+    const auto link = [](const std::u16string& url) { return u"<link href=\"" + url + u"general.css\""; };
+    EXPECT_NE(BuildPageHead(u"/x/a#b 50%?\"&<辞/").find(link(u"file:///x/a%23b%2050%25%3F%22%26%3C%E8%BE%9E/")),
+              std::u16string::npos);
+    EXPECT_NE(BuildPageHead(u"C:\\Program Files\\").find(link(u"file:///C:/Program%20Files/")), std::u16string::npos);
+}
+
 const std::u16string kHead = BuildPageHead(u"/opt/zorvia/");
 const std::u16string kFooter =
     u"<div class=\"copyright\">Copyright (C) 2026 Zorvia Concordancer developers</div>\n"
@@ -129,11 +137,13 @@ TEST_F(ReportPagesTest, RegisteredFileListShowsFullPathsOldestFirst) {
     test::ScopedTimeZone zone("JST-9");
     Exec("INSERT INTO original_file VALUES( NULL, '/data/new.html', 1175385900,'' )");
     Exec("INSERT INTO original_file VALUES( NULL, 'E:\\texts\\old.txt', 1144022700,'memo' )");
+    Exec("INSERT INTO original_file VALUES( NULL, '/data/a&b <c>.txt', 1175385960,'' )");
     EXPECT_EQ(BuildRegisteredFileList(db, kHead),
               kHead + u"<h1>登録ファイル一覧</h1>\n<hr>\n<div>\n <table>\n"
                       u"  <tr><th>ファイル名</th><th>登録日</th></tr>\n"
                       u"  <tr><td>E:\\texts\\old.txt</td><td>2006/04/03 09:05</td></tr>\n"
                       u"  <tr><td>/data/new.html</td><td>2007/04/01 09:05</td></tr>\n"
+                      u"  <tr><td>/data/a&amp;b &lt;c&gt;.txt</td><td>2007/04/01 09:06</td></tr>\n"
                       u" </table>\n</div>\n</body>\n</html>\n");
 }
 
@@ -142,8 +152,11 @@ TEST_F(ReportPagesTest, CompleteWordListOrdersByCountThenLengthThenCodePoint) {
                                       {"THE", "THE"}, {"a", "A"}, {"É", "É"}, {"ä", "Ä"}}) {
         AddWord(1, word, upper);
     }
+    // Words may hold markup characters; every row shows as stored.
+    AddWord(1, "<script>document", "<SCRIPT>DOCUMENT");
+    AddWord(1, "a=\"&amp;\"", "A=\"&AMP;\"");
     const CompleteWordListResult result = BuildCompleteWordList(db, kHead);
-    EXPECT_EQ(result.rowCount, 6);
+    EXPECT_EQ(result.rowCount, 8);
     EXPECT_EQ(N(result.page), N(kHead + kCompleteWordListHeading) +
                                   "  <tr><td>the</td><td>3</td></tr>\n"
                                   "  <tr><td>é</td><td>2</td></tr>\n"
@@ -151,6 +164,8 @@ TEST_F(ReportPagesTest, CompleteWordListOrdersByCountThenLengthThenCodePoint) {
                                   "  <tr><td>ä</td><td>1</td></tr>\n"
                                   "  <tr><td>ab</td><td>1</td></tr>\n"
                                   "  <tr><td>bb</td><td>1</td></tr>\n"
+                                  "  <tr><td>a=&quot;&amp;amp;&quot;</td><td>1</td></tr>\n"
+                                  "  <tr><td>&lt;script&gt;document</td><td>1</td></tr>\n"
                                   " </table>\n</div>\n</body>\n</html>\n");
 }
 

@@ -81,7 +81,17 @@ TEST(WriteProfileString, ReplacesInPlaceAndAddsAtTheEndOfTheSection) {
     ASSERT_TRUE(WriteProfileString(u"S", u"k", u"2", crlf));
     ASSERT_TRUE(WriteProfileString(u"T", u"n", u"4", crlf));
     EXPECT_EQ(ReadFileBytes(dir.NativeFile("crlf.ini")), "[S]\r\nk=2\r\n[T]\r\nn=4\r\n");
+
     EXPECT_EQ(EntriesIn(dir), 2u);  // no temporary file stays behind
+
+    // A last line ending in a lone CR gets only its line feed; no value gains
+    // a CR, whether the key goes into its section or into a new one.
+    for (const std::string section : {"S", "T"}) {
+        const auto lone = dir.Write("lone.ini", "[S]\r\na=1\r\nb=2\r");
+        ASSERT_TRUE(WriteProfileString(test::W(section.c_str()), u"c", u"3", lone));
+        const std::string added = section == "T" ? "[T]\r\nc=3\r\n" : "c=3\r\n";
+        EXPECT_EQ(ReadFileBytes(dir.NativeFile("lone.ini")), "[S]\r\na=1\r\nb=2\r\n" + added);
+    }
 }
 
 TEST(WriteProfileString, ValuesRoundTripAndUnreadableOnesAreRefused) {

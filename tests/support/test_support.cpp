@@ -112,6 +112,14 @@ std::optional<std::u16string> FakePrompt::ChooseFile(const FileRequest& request)
 
 bool FakePrompt::IsShiftDown() { return shiftDown; }
 
+int FakePrompt::ChooseFromPopupMenu(const std::vector<std::u16string>& items) {
+    popupMenus.push_back(items);
+    if (popupChoices.empty()) return -1;
+    const int choice = popupChoices.front();
+    popupChoices.pop_front();
+    return choice;
+}
+
 std::vector<std::u16string> FakePrompt::Texts() const {
     std::vector<std::u16string> texts;
     for (const auto& m : messages) texts.push_back(m.text);

@@ -65,6 +65,7 @@ public:
     PromptAnswer Message(const std::u16string& text, PromptButtons buttons, PromptIcon icon) override;
     std::optional<std::u16string> ChooseFile(const FileRequest& request) override;
     bool IsShiftDown() override;
+    int ChooseFromPopupMenu(const std::vector<std::u16string>& items) override;
     // The texts of the messages shown so far.
     std::vector<std::u16string> Texts() const;
 
@@ -79,6 +80,10 @@ public:
     PromptAnswer defaultAnswer = PromptAnswer::Ok;
     std::deque<std::optional<std::u16string>> files;
     bool shiftDown = false;
+    // The popup menus shown, and the items chosen in order (-1 dismisses;
+    // once they run out, every menu is dismissed).
+    std::vector<std::vector<std::u16string>> popupMenus;
+    std::deque<int> popupChoices;
     // Runs before each message is answered (the answer is taken after it).
     std::function<void(const std::u16string&)> onMessage;
 };
@@ -100,6 +105,20 @@ private:
         zone != nullptr ? setenv("TZ", zone, 1) : unsetenv("TZ");
         tzset();
     }
+    std::optional<std::string> m_previous;
+};
+
+// An environment variable set (or, with nullptr, removed) while it lives.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_previous = old;
+        value != nullptr ? setenv(name, value, 1) : unsetenv(name);
+    }
+    ~ScopedEnv() { m_previous ? setenv(m_name.c_str(), m_previous->c_str(), 1) : unsetenv(m_name.c_str()); }
+
+private:
+    std::string m_name;
     std::optional<std::string> m_previous;
 };
 

@@ -201,3 +201,75 @@ TEST_F(CorpusTool, CtrlCRollsBackTheCurrentFileAndStops) {
 
 }  // namespace
 }  // namespace zorvia
+
+namespace zorvia {
+namespace {
+
+class CorpusToolAnalysis : public ::testing::Test {
+protected:
+    std::vector<std::string> Args(std::vector<std::string> args) const {
+        args.insert(args.begin(), {ZORVIA_CORPUS_TOOL, path});
+        return args;
+    }
+    test::ProgramRun Run(std::vector<std::string> args) { return test::RunProgram(Args(std::move(args))); }
+    test::TempDir dir;
+    const std::string path = dir.NativeFile("c.zorviacorpusdb");
+};
+
+TEST_F(CorpusToolAnalysis, KwicWritesEveryHitSortedAsTsvCsvOrAligned) {
+    {
+        CCorpusDatabase db;
+        test::OpenCorpus(db, test::W(path.c_str()));
+        test::AddFile(db, "/t/one.txt", {"a the b", "", "c, \"the\" d"});
+        test::AddFile(db, "/t/two.txt", {"the e\r the"});
+    }
+    EXPECT_EQ(Run({"kwic", "the", "--tsv"}).out,
+              "wid\tfile\tline_no\tleft\tnode\tright\n"
+              "2\t/t/one.txt\t0\ta\tthe\tb c the d\n"
+              "5\t/t/one.txt\t2\ta the b c\tthe\td\n"
+              "7\t/t/two.txt\t0\t\tthe\te\r the\n"
+              "9\t/t/two.txt\t0\tthe e\r\tthe\t\n");
+    EXPECT_EQ(Run({"kwic", "THE", "--sort=R1", "--context", "1", "--limit", "2", "--csv"}).out,
+              "\xEF\xBB\xBFwid,file,line_no,left,node,right\r\n9,/t/two.txt,0,\"e\r\",the,\r\n"
+              "2,/t/one.txt,0,a,the,b\r\n");
+    // Two words make a phrase; aligned, the node starts in one column.
+    EXPECT_EQ(Run({"kwic", "the", "b", "--context", "1"}).out,
+              std::string(8, ' ') + "2  " + std::string(35, ' ') + "a the b c" + std::string(35, ' ') + "  one.txt:1\n");
+    const test::ProgramRun none = Run({"kwic", "zzz"});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.err, "no occurrences of 'zzz'\n");
+
+    for (const std::vector<std::string>& bad :
+         std::vector<std::vector<std::string>>{{"kwic"}, {"kwic", "a", "--sort", "R21"}, {"kwic", "a", "--context", "0"},
+                                               {"kwic", "a", "--tsv", "--csv"}, {"kwic", "a", "--limit"}}) {
+        EXPECT_EQ(Run(bad).status, 2) << bad.back();
+    }
+}
+
+TEST_F(CorpusToolAnalysis, ExportVrtWritesTheCorpusAndReadCommandsNeverCreateOne) {
+    {
+        CCorpusDatabase db;
+        test::OpenCorpus(db, test::W(path.c_str()));
+        test::AddFile(db, "/t/a&b.txt", {"x <y>"});
+    }
+    const std::string out = dir.NativeFile("c.vrt");
+    const test::ProgramRun run = Run({"export-vrt", out});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(test::ReadFileBytes(out), "<text id=\"1\" path=\"/t/a&amp;b.txt\">\n<l n=\"0\">\nx\tX\n&lt;y&gt;\t&lt;Y&gt;\n"
+                                        "</l>\n</text>\n");
+
+    // A missing or empty file is not a corpus: the commands say so and
+    // create nothing.
+    const std::string missing = dir.NativeFile("missing.zorviacorpusdb");
+    test::ProgramRun refused = test::RunProgram({ZORVIA_CORPUS_TOOL, missing, "kwic", "x"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "zorvia-corpus: cannot read " + missing + ": no such file\n");
+    EXPECT_FALSE(std::filesystem::exists(missing));
+    dir.Write("empty.zorviacorpusdb", "");
+    refused = test::RunProgram({ZORVIA_CORPUS_TOOL, dir.NativeFile("empty.zorviacorpusdb"), "export-vrt", out});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(test::ReadFileBytes(dir.NativeFile("empty.zorviacorpusdb")), "");
+}
+
+}  // namespace
+}  // namespace zorvia

@@ -89,7 +89,8 @@ int RunOptimize(ToolContext& context, const std::vector<std::string>& args) {
 
 }  // namespace
 
-extern const ToolCommand kOptimizeCommand = {"optimize", "[--remove]",
-                                             &RunOptimize};
+extern const ToolCommand kOptimizeCommand = {
+    "optimize", "[--remove]     add the index and word-count summary that speed up large corpora (or remove them)",
+    &RunOptimize};
 
 }  // namespace zorvia::tool

@@ -51,9 +51,11 @@ int RunDefragCommand(ToolContext& context, const std::vector<std::string>& args)
 
 }  // namespace
 
-extern const ToolCommand kStatsCommand = {"stats", "counts of files, lines, words and unique words", RunStats};
-extern const ToolCommand kWordListCommand = {"wordlist", "every word with its count, most frequent first (TSV)",
+extern const ToolCommand kStatsCommand = {"stats", "  counts of files, lines, words and unique words",
+                                          RunStats};
+extern const ToolCommand kWordListCommand = {"wordlist", "  every word with its count, most frequent first (TSV)",
                                       RunWordList};
-extern const ToolCommand kDefragCommand = {"defrag", "compact the database file; sizes before and after", RunDefragCommand};
+extern const ToolCommand kDefragCommand = {"defrag", "  compact the database file; sizes before and after",
+                                           RunDefragCommand};
 
 }  // namespace zorvia::tool

@@ -63,6 +63,6 @@ int RunSearch(ToolContext& context, const std::vector<std::string>& args) {
 }  // namespace
 
 extern const ToolCommand kSearchCommand = {
-    "search", "WORD [--limit N] [--tsv]", &RunSearch};
+    "search", "WORD [--limit N] [--tsv]  the occurrences of WORD as key-word-in-context lines", &RunSearch};
 
 }  // namespace zorvia::tool

@@ -46,6 +46,6 @@ int RunWords(ToolContext& context, const std::vector<std::string>& args) {
 }  // namespace
 
 extern const ToolCommand kWordsCommand = {
-    "words", "[PREFIX] [--limit N] [--tsv]", &RunWords};
+    "words", "[PREFIX] [--limit N] [--tsv]  the most frequent words that begin with PREFIX", &RunWords};
 
 }  // namespace zorvia::tool

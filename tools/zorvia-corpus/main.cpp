@@ -1,8 +1,10 @@
 #include <cstdio>
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
 #include "corpus/database_files.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
@@ -15,12 +17,59 @@ void PrintError(const std::string& message) { std::fprintf(stderr, "zorvia-corpu
 
 namespace {
 
+// One line per command: its name and arguments, then what it does (on a
+// line of its own when the arguments are long).
+std::string CommandLine(const ToolCommand& command) {
+    const std::string usage = command.usage;
+    const auto gap = usage.find("  ");
+    std::string synopsis = command.name;
+    if (gap != 0) synopsis += " " + usage.substr(0, gap);
+    const auto text = gap == std::string::npos ? std::string::npos : usage.find_first_not_of(' ', gap);
+    const std::string what = text == std::string::npos ? std::string() : usage.substr(text);
+    constexpr std::size_t kColumn = 26;
+    std::string line = "  " + synopsis;
+    line += line.size() + 2 <= kColumn ? std::string(kColumn - line.size(), ' ') : "\n" + std::string(kColumn, ' ');
+    return line + what + "\n";
+}
+
 void PrintUsage(std::FILE* out) {
-    std::fprintf(out, "usage: zorvia-corpus [--trace] DB COMMAND [ARGS...]\n\ncommands:\n");
-    for (const ToolCommand* command : AllCommands()) {
-        std::fprintf(out, "  %-14s %s\n", command->name, command->usage);
-    }
-    std::fprintf(out, "\nDB is a corpus database file; it is created with the corpus schema when missing.\n");
+    std::string text =
+        "Usage: zorvia-corpus [OPTION]... DB COMMAND [ARG]...\n"
+        "Build, search and maintain a Zorvia Concordancer corpus without a window.\n"
+        "\n"
+        "DB is a corpus database file (*.zorviacorpusdb); it is created with the corpus\n"
+        "schema when it is missing. The commands run the application's own code, so a\n"
+        "corpus built here opens in the window and the other way round.\n"
+        "\n"
+        "Commands:\n";
+    for (const ToolCommand* command : AllCommands()) text += CommandLine(*command);
+    text +=
+        "\n"
+        "Options of search and words:\n"
+        "  --limit N               at most N lines (search: 50, words: 20)\n"
+        "  --tsv                   tab-separated output, one record a line\n"
+        "\n"
+        "Options:\n"
+        "      --trace             write diagnostic lines to standard output\n"
+        "  -h, --help              show this help and exit\n"
+        "      --version           show the version and exit\n"
+        "\n"
+        "Exit status:\n"
+        "  0                       success\n"
+        "  1                       a command failed; the message says what\n"
+        "  2                       bad arguments\n"
+        "  130                     interrupted by Ctrl+C; the current file rolled back\n"
+        "\n"
+        "Examples:\n"
+        "  zorvia-corpus novels.zorviacorpusdb import texts/*.txt\n"
+        "                          build a corpus from text files, or add them to it\n"
+        "  zorvia-corpus novels.zorviacorpusdb search apple --limit 20\n"
+        "                          the first 20 occurrences of apple\n"
+        "  zorvia-corpus novels.zorviacorpusdb words ap --tsv\n"
+        "                          the most frequent words that begin with ap\n"
+        "  zorvia-corpus novels.zorviacorpusdb remove-words ignore.txt\n"
+        "                          remove every word listed in ignore.txt\n";
+    std::fputs(text.c_str(), out);
 }
 
 }  // namespace
@@ -30,16 +79,32 @@ int main(int argc, char** argv) {
     using namespace zorvia;
     using namespace zorvia::tool;
     std::vector<std::string> args(argv + 1, argv + argc);
-    if (!args.empty() && args[0] == "--trace") {
-        SetTraceEnabled(true);
-        args.erase(args.begin());
+    // Options come before DB; "--" ends them, so DB may begin with a dash.
+    std::size_t first = 0;
+    for (; first < args.size() && args[first].size() > 1 && args[first][0] == '-'; ++first) {
+        const std::string& option = args[first];
+        if (option == "--help" || option == "-h") {
+            PrintUsage(stdout);
+            return 0;
+        }
+        if (option == "--version") {
+            std::fputs(VersionText("zorvia-corpus").c_str(), stdout);
+            return 0;
+        }
+        if (option == "--trace") {
+            SetTraceEnabled(true);
+        } else if (option == "--") {
+            ++first;
+            break;
+        } else {
+            PrintError("unknown option '" + option + "' (see zorvia-corpus --help)");
+            return 2;
+        }
     }
-    if (!args.empty() && (args[0] == "--help" || args[0] == "-h")) {
-        PrintUsage(stdout);
-        return 0;
-    }
+    args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(first));
     if (args.size() < 2) {
-        PrintUsage(stderr);
+        PrintError(args.empty() ? "no database and command given (see zorvia-corpus --help)"
+                                : "no command given (see zorvia-corpus --help)");
         return 2;
     }
     const ToolCommand* command = nullptr;
@@ -47,12 +112,23 @@ int main(int argc, char** argv) {
         if (args[1] == candidate->name) command = candidate;
     }
     if (command == nullptr) {
-        PrintError("unknown command '" + args[1] + "'");
-        PrintUsage(stderr);
+        PrintError("unknown command '" + args[1] + "' (see zorvia-corpus --help)");
         return 2;
     }
     ToolContext context;
     context.databasePath = Utf8ToWide(args[0]);
+    if (command->readOnly) {
+        const CorpusFileProbe probe = ProbeCorpusFile(context.databasePath);
+        if (probe.state != CorpusFileState::Corpus || !context.db.OpenReadOnly(context.databasePath)) {
+            const std::string why = probe.state == CorpusFileState::Missing ? "no such file"
+                                    : !probe.errorText.empty()              ? WideToUtf8(probe.errorText)
+                                                                            : "not a corpus database";
+            PrintError("cannot read " + args[0] + ": " + why);
+            return 1;
+        }
+        const std::vector<std::string> rest(args.begin() + 2, args.end());
+        return command->run(context, rest);
+    }
     // Exactly as the application opens its corpus: create the schema when
     // it is missing, use the file unchanged when it is there.
     if (!OpenDatabaseWithSchema(context.db, context.databasePath)) {

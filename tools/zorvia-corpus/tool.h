@@ -16,10 +16,16 @@ struct ToolContext {
 
 struct ToolCommand {
     const char* name;
-    const char* usage;  // arguments after the command name
+    // The arguments after the command name, at least two blanks, and what
+    // the command does; blanks first when it takes no arguments. --help
+    // lists one line per command from it.
+    const char* usage;
     // Returns the exit status. The database is open (created with the
     // schema when missing) when it runs.
     int (*run)(ToolContext& context, const std::vector<std::string>& args);
+    // Opened read-only: the file must already be a corpus, and nothing in
+    // it is created or changed.
+    bool readOnly = false;
 };
 
 // Error message on standard error, prefixed with the program name.

@@ -13,6 +13,8 @@ extern const ToolCommand kWordsCommand;
 extern const ToolCommand kStatsCommand;
 extern const ToolCommand kWordListCommand;
 extern const ToolCommand kDefragCommand;
+extern const ToolCommand kKwicCommand;
+extern const ToolCommand kExportVrtCommand;
 
 const std::vector<const ToolCommand*>& AllCommands() {
     static const std::vector<const ToolCommand*> commands = {
@@ -26,6 +28,8 @@ const std::vector<const ToolCommand*>& AllCommands() {
         &kStatsCommand,
         &kWordListCommand,
         &kDefragCommand,
+        &kKwicCommand,
+        &kExportVrtCommand,
     };
     return commands;
 }

@@ -48,6 +48,11 @@ enum AppId : int {
     ID_OPEN_BODY_FILE = 32803,
     ID_SPEED_UP_SEARCH = 32805,
     ID_REMOVE_SPEED_UP = 32806,
+
+    // The analysis menu.
+    ID_KWIC_LIST = 32901,
+    ID_EXPORT_WORD_LIST = 32903,
+    ID_EXPORT_CONCORDANCE = 32905,
 };
 
 // wx takes menu item ids only below 0x7FFF, so the menus carry the command
@@ -60,5 +65,7 @@ inline constexpr int MenuItemId(int command) { return command - kMenuItemIdOffse
 inline constexpr int CommandOfMenuItem(int item) { return item + kMenuItemIdOffset; }
 inline constexpr int kFirstCommand = 32776;
 inline constexpr int kLastCommand = 32806;
+inline constexpr int kFirstAnalysisCommand = 32901;
+inline constexpr int kLastAnalysisCommand = 32905;
 
 }  // namespace zorvia

@@ -1,19 +1,20 @@
 #include "app/ui/concordancer_app.h"
 
-#include <wx/cmdline.h>
+#include <wx/log.h>
 
 #include <csignal>
 
 #include "app/ui/concordancer_dlg.h"
+#include "platform/text_convert.h"
 #include "platform/trace.h"
 
 namespace zorvia {
 
 bool CConcordancerApp::OnInit() {
-    for (int i = 1; i < argc; ++i) {
-        if (argv[i] == wxS("--trace")) SetTraceEnabled(true);
-    }
-    auto* window = new CConcordancerDlg(m_settings);
+    // The toolkit runs: wx's messages may show as message boxes again.
+    delete wxLog::SetActiveTarget(nullptr);
+    if (m_commandLine.trace) SetTraceEnabled(true);
+    auto* window = new CConcordancerDlg(m_settings, Utf8ToWide(m_commandLine.file));
     SetTopWindow(window);
     window->Show();
 #if defined(__UNIX__)

@@ -11,6 +11,7 @@
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 
+#include "app/command_line.h"
 #include "app/con_settings.h"
 #include "app/menu_table.h"
 #include "app/pane_layout.h"
@@ -29,7 +30,7 @@
 
 namespace zorvia {
 
-CConcordancerDlg::CConcordancerDlg(CConSettings& settings)
+CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string& startFile)
     : wxFrame(nullptr, wxID_ANY, ToWx(kAppTitle), wxDefaultPosition, wxSize(640, 480)),
       m_settings(settings),
       m_ownPrompt(std::make_unique<CWxPrompt>(this)) {
@@ -45,16 +46,31 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings)
     (void)status;
     CreateControls();
 
-    m_settings.filePath = ProgramDirectory() + u"option.ini";
+    const bool installed = CurrentLayout() == ProgramLayout::Installed;
+    if (installed) CreateDirectories(SettingsDirectory());
+    m_settings.filePath = SettingsDirectory() + u"option.ini";
     m_settings.section = kAppTitle;
     m_settings.LoadAll();
 
-    m_settings.databasePath.value = StartupDatabasePath(m_settings.databasePath.value);
-    OpenDatabaseWithSchema();
+    const StartupCorpus start = ChooseStartupCorpus(m_settings.databasePath.value, startFile);
+    m_settings.databasePath.value = start.path;
+    if (installed && start.path == DefaultDatabasePath()) CreateDirectories(DefaultCorpusDirectory());
+    if (start.fromCommandLine) {
+        OpenDatabase();
+    } else {
+        OpenDatabaseWithSchema();
+    }
     UpdateTitle();
+    // Told once the window is up, so that the message has a window to
+    // stand on.
+    if (!start.message.empty()) {
+        CallAfter([this, message = start.message] {
+            Prompt().Message(message, PromptButtons::Ok, PromptIcon::Exclamation);
+        });
+    }
 
     m_body = new CBodyBrowser(m_panel, ID_BODY_PANE);
-    m_pageHead = BuildPageHead(ProgramDirectory());
+    m_pageHead = BuildPageHead(DataDirectory());
     m_pageTail = kPageTail;
     MyVersionPage(true);
     StartDdeService();
@@ -82,6 +98,7 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings)
 
     BindSearchCommands();
     BindReportCommands();
+    BindAnalysisCommands();
     LayoutPanes();
 }
 
@@ -89,7 +106,9 @@ CConcordancerDlg::~CConcordancerDlg() = default;
 
 void CConcordancerDlg::CreateMenu() {
     auto* bar = new wxMenuBar;
-    wxMenu* menus[3] = {new wxMenu, new wxMenu, new wxMenu};
+    constexpr std::size_t kMenus = std::size(kMenuTitles);
+    wxMenu* menus[kMenus] = {};
+    for (wxMenu*& menu : menus) menu = new wxMenu;
     for (const MenuEntry& entry : kMainMenu) {
         if (entry.id == 0) {
             menus[entry.menu]->AppendSeparator();
@@ -97,7 +116,7 @@ void CConcordancerDlg::CreateMenu() {
             menus[entry.menu]->Append(MenuItemId(entry.id), ToWx(entry.text));
         }
     }
-    for (int i = 0; i < 3; ++i) bar->Append(menus[i], ToWx(kMenuTitles[i]));
+    for (std::size_t i = 0; i < kMenus; ++i) bar->Append(menus[i], ToWx(kMenuTitles[i]));
     SetMenuBar(bar);
 }
 
@@ -177,6 +196,7 @@ bool CConcordancerDlg::OpenDatabaseWithSchema() {
 void CConcordancerDlg::OnNewDatabase(wxCommandEvent&) {
     const auto path = PromptForFile(*m_prompt, DatabaseFileRequest(true));
     if (!path) return;
+    StopAnalysisJobs();
     m_settings.databasePath.value = *path;
     UpdateTitle();
     OpenDatabaseWithSchema();
@@ -185,6 +205,7 @@ void CConcordancerDlg::OnNewDatabase(wxCommandEvent&) {
 void CConcordancerDlg::OnOpenDatabase(wxCommandEvent&) {
     const auto path = PromptForFile(*m_prompt, DatabaseFileRequest(false));
     if (!path) return;
+    StopAnalysisJobs();
     m_settings.databasePath.value = *path;
     UpdateTitle();
     OpenDatabase();
@@ -209,7 +230,7 @@ void CConcordancerDlg::OnCharHook(wxKeyEvent& event) {
         Close();
         return;
     }
-    if (HandleSearchKey(event)) return;
+    if (HandleCopyKey(event) || HandleSearchKey(event)) return;
     event.Skip();
 }
 
@@ -222,6 +243,7 @@ void CConcordancerDlg::OnClose(wxCloseEvent& event) {
         event.Veto();
         return;
     }
+    StopAnalysisJobs();
     // A window left partly off the screen to the left or the top is stored
     // at 0 so that it reopens fully visible on that side.
     const wxRect outer = GetRect();

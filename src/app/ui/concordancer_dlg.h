@@ -5,11 +5,17 @@
 #pragma once
 
 #include <wx/frame.h>
+#include <wx/weakref.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <stop_token>
 #include <string>
 #include <vector>
 
+#include "analysis/analysis_host.h"
+#include "analysis/job.h"
 #include "concordance/concordance_hit.h"
 #include "corpus/corpus_database.h"
 #include "app/ui/word_input_service.h"
@@ -32,16 +38,18 @@ class wxDropFilesEvent;
 
 namespace zorvia {
 
+class CAnalysisFrame;
 class CBodyBrowser;
 class CConcordanceListBox;
 class CConSettings;
 class CWxPrompt;
 
-class CConcordancerDlg : public wxFrame, public IWordInputTarget {
+class CConcordancerDlg : public wxFrame, public IWordInputTarget, public IAnalysisHost {
 public:
     // Runs the whole start-up sequence: settings, corpus, title, body pane,
-    // first page, word-input service, placement.
-    explicit CConcordancerDlg(CConSettings& settings);
+    // first page, word-input service, placement. A `startFile` that holds a
+    // corpus is opened instead of the settings' one.
+    explicit CConcordancerDlg(CConSettings& settings, const std::u16string& startFile = {});
     ~CConcordancerDlg() override;
 
     // --- used by the other parts of the window ----------------------------
@@ -87,7 +95,9 @@ public:
     void OnDeleteWords();
     void OnSpeedUpSearch();
     void OnRemoveSpeedUp();
+    // The shown text of a word-list row and the stored key it stands for.
     std::u16string WordListText(int item) const;
+    std::u16string WordListKey(int item) const;
 
     // --- report pages and the word-input service ---------------------------------
     void OnRegisteredFileList();
@@ -99,6 +109,20 @@ public:
     void StopDdeService();
     void OnWordPoked(const std::u16string& word) override;
     const CWordInputService& WordInputService() const { return m_wordInput; }
+
+    // --- the analysis window (concordancer_dlg_analysis.cpp) ---------------------
+    // Every command that writes to the corpus, closes it or switches to
+    // another file calls this first: a job reading beside the window would
+    // hold the lock that makes the write's COMMIT fail.
+    void StopAnalysisJobs();
+    void OnKwicList();
+    void OnExportWordList();
+    void OnExportConcordance();
+    CAnalysisFrame* AnalysisFrame() const { return m_analysisFrame.get(); }
+    std::u16string CorpusPathForAnalysis() override;
+    IUserPrompt& AnalysisPrompt() override { return *m_prompt; }
+    void SearchWord(const std::u16string& word) override;
+    void PreviewOccurrence(std::int64_t wid, std::int64_t lid, const std::u16string& word) override;
 
     // --- members the other parts read and write -----------------------------
     CConSettings& m_settings;
@@ -135,10 +159,24 @@ private:
     void OnMenuItem(wxCommandEvent& event);
     void BindSearchCommands();
     void BindReportCommands();
+    void BindAnalysisCommands();
+    bool HandleCopyKey(const wxKeyEvent& event);
+    void ExportList(const std::u16string& fileName,
+                    const std::function<JobResult(std::stop_token, IJobProgress&, const std::u16string&)>& work);
     void ReadTypedWord();
     void WriteTypedWord();
     void FillWordList(const std::vector<WordListRow>& rows);
     int FirstSelectedWord() const;
+    std::vector<WordListRow> SelectedWordRows() const;
+    // What a row command does, on the row's word as it was taken from the
+    // list: the list may have been refilled since.
+    void SearchWordRow(const WordListRow& row);
+    void ListWordsStartingWith(const WordListRow& row);
+    void DeleteWordRows(const std::vector<WordListRow>& rows);
+    void ShowWordListPopup(const std::vector<WordListRow>& rows, int firstIndex);
+    // Writes a row's word into the edit box as the typed word; a search that
+    // this starts takes the row's key.
+    void WriteRowWord(const WordListRow& row);
     void OnLvnItemchangedWordList(wxListEvent& event);
     void OnWordListRightClick(wxListEvent& event);
     void OnConcordanceRightUp(wxMouseEvent& event);
@@ -160,7 +198,13 @@ private:
     std::unique_ptr<CWxPrompt> m_ownPrompt;
     IUserPrompt* m_prompt = nullptr;
 
+    // The rows of the word list, item by item.
+    std::vector<WordListRow> m_wordRows;
+    // While a row command writes the row's word into the edit box: that row.
+    std::optional<WordListRow> m_rowInEdit;
+
     CWordInputService m_wordInput;
+    wxWeakRef<CAnalysisFrame> m_analysisFrame;
     bool m_verticalDrag = false;
     bool m_horizontalDrag = false;
     wxPoint m_lastDragPoint;

@@ -26,6 +26,7 @@ void CConcordancerDlg::BindCorpusCommands() {
 }
 
 bool CConcordancerDlg::ImportFile(const std::u16string& path) {
+    StopAnalysisJobs();
     CConProgressDlg progress(this);
     CStatusPartText status(*this);
     return zorvia::ImportFile(m_db, path, Prompt(), progress, status);
@@ -58,6 +59,7 @@ void CConcordancerDlg::OnDeleteFile(wxCommandEvent&) {
     // The real message boxes belong to the dialog; a scripted prompt (the
     // tests') answers for it as it is.
     IUserPrompt* prompt = dynamic_cast<CWxPrompt*>(&Prompt()) != nullptr ? nullptr : &Prompt();
+    StopAnalysisJobs();
     CFileDeleteDlg dialog(this, m_db, prompt);
     dialog.ShowModal();
 }
@@ -67,6 +69,7 @@ void CConcordancerDlg::OnDeleteWordsInFile(wxCommandEvent&) {
     const auto path = PromptForFile(Prompt(), StopWordFileRequest());
     if (!path) return;
     Trace("filename : %s\n", TraceText(*path).c_str());
+    StopAnalysisJobs();
     CConProgressDlg progress(this);
     CStatusPartText status(*this);
     DeleteWordsInFile(m_db, *path, Prompt(), progress, status, [this] { MyVersionPage(true); });

@@ -56,6 +56,7 @@ void CConcordancerDlg::OnDefrag() {
     if (!CheckDatabaseOpen(m_db, *m_prompt)) return;
     if (m_prompt->Message(kDefragConfirmation, PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes)
         return;
+    StopAnalysisJobs();
     wxBusyCursor busy;
     const DefragResult result = RunDefrag(m_db, m_settings.databasePath.value);
     ShowPage(BuildDefragReport(result.beforeBytes, result.afterBytes, m_pageHead));

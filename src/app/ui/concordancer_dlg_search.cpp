@@ -1,9 +1,10 @@
 // The main window's search: the search command with its fallbacks, the
 // incremental search, the hits and their preview, the word list and the
 // deletions made from the two lists.
+#include <algorithm>
+
 #include <wx/button.h>
 #include <wx/listctrl.h>
-#include <wx/log.h>
 #include <wx/menu.h>
 #include <wx/textctrl.h>
 
@@ -37,7 +38,7 @@ public:
     explicit WindowSearchTarget(CConcordancerDlg& window) : m_window(window) {}
     void WordListSearch(const std::u16string& prefix) override { m_window.MyWordListSearch(prefix); }
     int WordListCount() override { return m_window.m_wordList->GetItemCount(); }
-    std::u16string WordListItem0() override { return m_window.WordListText(0); }
+    std::u16string WordListKey0() override { return m_window.WordListKey(0); }
     bool ConcordanceSearch(const std::u16string& word) override { return m_window.MyConcordanceSearch(word); }
 
 private:
@@ -52,7 +53,12 @@ void CConcordancerDlg::BindSearchCommands() {
     m_wordEdit->Bind(wxEVT_TEXT, [this](wxCommandEvent&) { OnEnChangeWordEdit(); });
     m_wordList->Bind(wxEVT_LIST_ITEM_SELECTED, &CConcordancerDlg::OnLvnItemchangedWordList, this);
     m_wordList->Bind(wxEVT_LIST_ITEM_DESELECTED, &CConcordancerDlg::OnLvnItemchangedWordList, this);
-    m_wordList->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) { OnWordsStartingWith(); });
+    // The list's own events must return before anything refills the list:
+    // the list goes on using its rows after the handlers have run.
+    m_wordList->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent&) {
+        const std::vector<WordListRow> rows = SelectedWordRows();
+        if (!rows.empty()) CallAfter([this, row = rows.front()] { ListWordsStartingWith(row); });
+    });
     m_wordList->Bind(wxEVT_LIST_ITEM_RIGHT_CLICK, &CConcordancerDlg::OnWordListRightClick, this);
     m_wordList->Bind(wxEVT_CONTEXT_MENU, [this](wxContextMenuEvent&) { OnNMRclickWordList(); });
     m_concordanceList->Bind(wxEVT_LISTBOX, [this](wxCommandEvent&) { OnLbnSelchangeConcordanceList(); });
@@ -75,6 +81,13 @@ void CConcordancerDlg::BindSearchCommands() {
 
 void CConcordancerDlg::ReadTypedWord() { m_typedWord = FromWx(m_wordEdit->GetValue()); }
 
+void CConcordancerDlg::WriteRowWord(const WordListRow& row) {
+    m_typedWord = row.word;
+    m_rowInEdit = row;
+    WriteTypedWord();
+    m_rowInEdit.reset();
+}
+
 void CConcordancerDlg::WriteTypedWord() {
     // Writing a different text raises the edit box's change notification on
     // purpose: with incremental search on, the new text is searched, as if
@@ -94,8 +107,11 @@ void CConcordancerDlg::OnBnClickedSearch() {
         SetStatusPart(2, u"");
         return;
     }
+    // A word that a row command put into the edit box is searched by the
+    // row's stored key: its lower-case text may fold to another word.
+    const bool fromRow = m_rowInEdit && m_rowInEdit->word == m_typedWord;
     WindowSearchTarget target(*this);
-    RunSearchFallbacks(m_typedWord, m_searchWord, target);
+    RunSearchFallbacks(fromRow ? m_rowInEdit->key : m_typedWord, m_searchWord, target);
 }
 
 void CConcordancerDlg::OnEnChangeWordEdit() {
@@ -188,6 +204,7 @@ void CConcordancerDlg::OnDeleteHit() {
     Trace(" lid : %d\n", hit.lid);
     if (m_prompt->Message(DeleteHitQuestion(i + 1), PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes)
         return;
+    StopAnalysisJobs();
     const DeleteHitResult result = DeleteHitFromCorpus(m_db, hit.wid);
     if (result.outcome == DeleteHitResult::Outcome::DeleteFailed) return;  // rolled back; nothing changed
     if (!result.deleted()) {
@@ -211,14 +228,28 @@ std::u16string CConcordancerDlg::WordListText(int item) const {
     return FromWx(m_wordList->GetItemText(item, 0));
 }
 
+std::u16string CConcordancerDlg::WordListKey(int item) const {
+    if (item < 0 || item >= static_cast<int>(m_wordRows.size())) return {};
+    return m_wordRows[static_cast<std::size_t>(item)].key;
+}
+
 void CConcordancerDlg::FillWordList(const std::vector<WordListRow>& rows) {
     m_wordList->Freeze();
     m_wordList->DeleteAllItems();
+    m_wordRows = rows;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const long item = m_wordList->InsertItem(static_cast<long>(r), ToWx(rows[r].word));
         m_wordList->SetItem(item, 1, ToWx(FormatInt(rows[r].count)));
     }
     m_wordList->Thaw();
+}
+
+std::vector<WordListRow> CConcordancerDlg::SelectedWordRows() const {
+    std::vector<WordListRow> rows;
+    for (long i = -1; (i = m_wordList->GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) != -1;) {
+        if (i < static_cast<long>(m_wordRows.size())) rows.push_back(m_wordRows[static_cast<std::size_t>(i)]);
+    }
+    return rows;
 }
 
 bool CConcordancerDlg::MyWordListSearch(const std::u16string& prefix) {
@@ -249,10 +280,18 @@ void CConcordancerDlg::OnLvnItemchangedWordList(wxListEvent& event) {
     const int i = static_cast<int>(event.GetIndex());
     if (i == m_rememberedWordIndex) return;
     m_rememberedWordIndex = i;
-    if (i < 0 || i >= m_wordList->GetItemCount()) return;
-    m_typedWord = m_searchWord = WordListText(i);
-    WriteTypedWord();
-    MyConcordanceSearch(m_searchWord);
+    if (i < 0 || i >= static_cast<int>(m_wordRows.size())) return;
+    // The search refills this list, so it runs once the list has finished
+    // with the event: the row's word is taken now.
+    CallAfter([this, row = m_wordRows[static_cast<std::size_t>(i)]] { SearchWordRow(row); });
+}
+
+void CConcordancerDlg::SearchWordRow(const WordListRow& row) {
+    // With incremental search on, writing the word searches it once already
+    // and lists the words that begin with it.
+    m_searchWord = row.key;
+    WriteRowWord(row);
+    MyConcordanceSearch(row.key);
 }
 
 int CConcordancerDlg::FirstSelectedWord() const {
@@ -260,11 +299,18 @@ int CConcordancerDlg::FirstSelectedWord() const {
 }
 
 void CConcordancerDlg::OnWordsStartingWith() {
-    const int i = FirstSelectedWord();
-    if (i < 0 || i >= m_wordList->GetItemCount()) return;
-    m_typedWord = WordListText(i);
+    const std::vector<WordListRow> rows = SelectedWordRows();
+    if (!rows.empty()) ListWordsStartingWith(rows.front());
+}
+
+void CConcordancerDlg::ListWordsStartingWith(const WordListRow& row) {
+    // With incremental search on, writing the word runs the search command
+    // once already.
+    m_typedWord = row.word;
+    m_rowInEdit = row;
     WriteTypedWord();
     OnBnClickedSearch();
+    m_rowInEdit.reset();
 }
 
 void CConcordancerDlg::OnWordListRightClick(wxListEvent& event) {
@@ -281,43 +327,60 @@ void CConcordancerDlg::OnWordListRightClick(wxListEvent& event) {
 }
 
 void CConcordancerDlg::OnNMRclickWordList() {
-    const int i = FirstSelectedWord();
-    if (i < 0 || i >= m_wordList->GetItemCount()) return;
-    Trace("popup idx : %d\n", i);
-    wxMenu popup;
-    popup.Append(MenuItemId(ID_DELETE_WORDS), ToWx(u"削除(&D)\tCtrl+D"));
-    {
-        // The hint after the tab is not a key the menu could bind.
-        wxLogNull quiet;
-        popup.Append(MenuItemId(ID_WORDS_STARTING_WITH), ToWx(u"この語で始まる単語の一覧\tDouble-Click"));
+    // The menu is for the rows selected now (a right click has just selected
+    // the row under the mouse); it opens once the list has finished with the
+    // click and the search that the selection started has run.
+    const std::vector<WordListRow> rows = SelectedWordRows();
+    if (rows.empty()) return;
+    CallAfter([this, rows, first = FirstSelectedWord()] { ShowWordListPopup(rows, first); });
+}
+
+void CConcordancerDlg::ShowWordListPopup(const std::vector<WordListRow>& rows, int firstIndex) {
+    Trace("popup idx : %d\n", firstIndex);
+    switch (m_prompt->ChooseFromPopupMenu({u"削除(&D)\tCtrl+D", u"この語で始まる単語の一覧\tDouble-Click"})) {
+    case 0:
+        DeleteWordRows(rows);
+        break;
+    case 1:
+        ListWordsStartingWith(rows.front());
+        break;
+    default:
+        break;
     }
-    PopupMenu(&popup);
 }
 
 void CConcordancerDlg::OnDeleteWords() {
-    std::vector<long> items;
     for (long i = -1; (i = m_wordList->GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) != -1;) {
-        if (i < m_wordList->GetItemCount()) {
-            Trace("delete word idx : %ld\n", i);
-            items.push_back(i);
-        }
+        if (i < m_wordList->GetItemCount()) Trace("delete word idx : %ld\n", i);
     }
-    Trace("delete words : %d\n", static_cast<int>(items.size()));
-    if (items.empty()) return;
-    std::vector<std::u16string> words;
-    for (long i : items) words.push_back(WordListText(static_cast<int>(i)));
+    DeleteWordRows(SelectedWordRows());
+}
+
+void CConcordancerDlg::DeleteWordRows(const std::vector<WordListRow>& rows) {
+    Trace("delete words : %d\n", static_cast<int>(rows.size()));
+    if (rows.empty()) return;
+    std::vector<std::u16string> words, keys;
+    for (const WordListRow& row : rows) {
+        words.push_back(row.word);
+        keys.push_back(row.key);
+    }
     if (m_prompt->Message(BuildDeleteWordsQuestion(words), PromptButtons::YesNo, PromptIcon::Question) !=
         PromptAnswer::Yes)
         return;
-    const DeleteWordsResult result = DeleteWordsFromCorpus(m_db, words);
+    StopAnalysisJobs();
+    const DeleteWordsResult result = DeleteWordsFromCorpus(m_db, keys);
     if (!result.deleted) {
         m_prompt->Message(result.errorText, PromptButtons::Ok, PromptIcon::Error);
         return;
     }
-    std::sort(items.begin(), items.end());
-    for (auto it = items.rbegin(); it != items.rend(); ++it) {
-        Trace(" delete list idx : %ld\n", *it);
-        m_wordList->DeleteItem(*it);
+    // The items of the deleted words go, from the highest index down, found
+    // by their keys: the list may have been refilled since the words were
+    // taken from it.
+    for (long i = static_cast<long>(m_wordRows.size()) - 1; i >= 0; --i) {
+        if (std::find(keys.begin(), keys.end(), m_wordRows[static_cast<std::size_t>(i)].key) == keys.end()) continue;
+        Trace(" delete list idx : %ld\n", i);
+        m_wordList->DeleteItem(i);
+        m_wordRows.erase(m_wordRows.begin() + i);
     }
     m_rememberedWordIndex = -1;
 }
@@ -330,10 +393,10 @@ bool CConcordancerDlg::HandleSearchKey(const wxKeyEvent& event) {
     const bool ctrl = event.ControlDown();
     if (focus == m_wordEdit) {
         if (key == WXK_SPACE && ctrl) {
-            if (m_wordList->GetItemCount() > 0) {
-                m_typedWord = WordListText(0);
-                m_searchWord = m_typedWord;
-                WriteTypedWord();
+            if (!m_wordRows.empty()) {
+                const WordListRow row = m_wordRows.front();
+                m_searchWord = row.key;
+                WriteRowWord(row);
                 m_wordEdit->SetInsertionPointEnd();
                 MyConcordanceSearch(m_searchWord);
             }
@@ -364,6 +427,7 @@ void CConcordancerDlg::OnSpeedUpSearch() {
         u"ファイルが大きくなり、大きなコーパスでは数分程度かかる場合があります。\n\n"
         u"実行してもよろしいですか？";
     if (m_prompt->Message(question, PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes) return;
+    StopAnalysisJobs();
     SetStatusPart(0, u"Creating the search index...");
     CConProgressDlg progress(this);
     const SpeedUpOutcome outcome = CreateSpeedUp(m_db, progress);

@@ -144,6 +144,7 @@ WordInputStart CWordInputService::Start(IWordInputTarget* target) {
     case SocketProbe::Absent:
         break;
     case SocketProbe::Live:
+    case SocketProbe::Busy:
         m_lock.Release();
         Trace("[DDE] another instance serves %s; running without the service\n", m_address.c_str());
         return WordInputStart::ServedElsewhere;
@@ -181,6 +182,9 @@ WordInputStart CWordInputService::Start(IWordInputTarget* target) {
         m_lock.Release();
         return WordInputStart::Failed;
     }
+    // wx listens with a queue of five: clients arriving together beyond that
+    // would be turned away.
+    if (!WidenListenQueue(m_address)) Trace("[DDE] the queue of %s stays short\n", m_address.c_str());
     m_server = std::move(server);
     Trace("[DDE] DdeInitialize 成功\n");
     Trace("[DDE] listening on %s\n", m_address.c_str());

@@ -3,12 +3,18 @@
 #include <wx/filename.h>
 #include <wx/sizer.h>
 #include <wx/utils.h>
+#include <wx/weakref.h>
 #include <wx/webview.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <memory>
 
 #if defined(__WXGTK__)
 #include <webkit2/webkit2.h>
 #endif
 
+#include "html/report_pages.h"
 #include "platform/trace.h"
 #include "platform/ui/wx_text.h"
 
@@ -27,23 +33,75 @@ const char kCenterTargetScript[] =
     "if(!window.zorviaMoveInstalled){window.zorviaMoveInstalled=true;"
     "window.addEventListener('resize',zorviaMove);}zorviaMove();})()";
 
-void DisableContentScripts(wxWebView* view) {
+// Every load of a page's resources is blocked (images, style sheets, fonts,
+// media, frames, documents) but for local files, data inside the page and
+// the blank page: corpus markup can name any address, and nothing of it may
+// leave the machine.
+const char kContentRules[] =
+    R"([{"trigger":{"url-filter":".*"},"action":{"type":"block"}},)"
+    R"({"trigger":{"url-filter":"^file:"},"action":{"type":"ignore-previous-rules"}},)"
+    R"({"trigger":{"url-filter":"^data:"},"action":{"type":"ignore-previous-rules"}},)"
+    R"({"trigger":{"url-filter":"^about:"},"action":{"type":"ignore-previous-rules"}}])";
+
+// Shown instead of every page when the rules cannot be put in force.
+const char16_t kUnguardedPage[] =
+    u"<html><body><p>本文を安全に表示できないため、ページを表示しません。</p></body></html>";
+
 #if defined(__WXGTK__)
+WebKitWebView* NativeView(wxWebView* view) {
+    return view != nullptr ? static_cast<WebKitWebView*>(view->GetNativeBackend()) : nullptr;
+}
+#endif
+
+void RestrictView(wxWebView* view) {
+#if defined(__WXGTK__)
+    WebKitWebView* native = NativeView(view);
+    if (native == nullptr) return;
+    WebKitSettings* settings = webkit_web_view_get_settings(native);
     // Scripts that arrive with a page (script elements, event attributes)
     // never run; the program's own RunScript calls still do.
-    auto* native = static_cast<WebKitWebView*>(view->GetNativeBackend());
-    if (native != nullptr) {
-        webkit_settings_set_enable_javascript_markup(webkit_web_view_get_settings(native), FALSE);
-        // Files dropped on the pane go to the main window, which registers
-        // them, rather than into the view, which would open them.
-        gtk_drag_dest_unset(GTK_WIDGET(native));
-    }
+    webkit_settings_set_enable_javascript_markup(settings, FALSE);
+    // Media elements could hand an address to a media framework that opens
+    // connections of its own.
+    webkit_settings_set_enable_media(settings, FALSE);
+    // Files dropped on the pane go to the main window, which registers
+    // them, rather than into the view, which would open them.
+    gtk_drag_dest_unset(GTK_WIDGET(native));
 #else
     (void)view;
 #endif
 }
 
 }  // namespace
+
+#if defined(__WXGTK__)
+// One compilation of the content rules; it may finish after the pane is gone.
+struct ContentRulesRequest {
+    wxWeakRef<CBodyBrowser> browser;
+    std::string directory;  // where the compiled rules are stored meanwhile
+
+    static void Finish(GObject* source, GAsyncResult* result, gpointer data) {
+        std::unique_ptr<ContentRulesRequest> request(static_cast<ContentRulesRequest*>(data));
+        auto* store = WEBKIT_USER_CONTENT_FILTER_STORE(source);
+        GError* error = nullptr;
+        WebKitUserContentFilter* filter = webkit_user_content_filter_store_save_finish(store, result, &error);
+        if (error != nullptr) {
+            Trace("body pane: content rules not compiled: %s\n", error->message);
+            g_error_free(error);
+        }
+        CBodyBrowser* browser = request->browser.get();
+        WebKitWebView* native = browser != nullptr ? NativeView(browser->m_view) : nullptr;
+        if (filter != nullptr && native != nullptr)
+            webkit_user_content_manager_add_filter(webkit_web_view_get_user_content_manager(native), filter);
+        if (browser != nullptr) browser->OnContentRules(filter != nullptr && native != nullptr);
+        if (filter != nullptr) webkit_user_content_filter_unref(filter);
+        g_object_unref(store);
+        // The view keeps the compiled rules in memory.
+        std::error_code ec;
+        std::filesystem::remove_all(request->directory, ec);
+    }
+};
+#endif
 
 CBodyBrowser::CBodyBrowser(wxWindow* parent, int id, bool withView)
     : wxPanel(parent, id, wxDefaultPosition, wxDefaultSize, wxTAB_TRAVERSAL | wxBORDER_NONE) {
@@ -55,13 +113,57 @@ CBodyBrowser::CBodyBrowser(wxWindow* parent, int id, bool withView)
         Trace("body pane: no HTML view\n");
         return;
     }
-    DisableContentScripts(m_view);
+    RestrictView(m_view);
     m_view->EnableContextMenu(false);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_view, 1, wxEXPAND);
     SetSizer(sizer);
+    m_ownLoads.push_back(wxS("about:blank"));  // the page the view starts with
     m_view->Bind(wxEVT_WEBVIEW_LOADED, &CBodyBrowser::OnLoaded, this);
+    m_view->Bind(wxEVT_WEBVIEW_NAVIGATING, &CBodyBrowser::OnNavigating, this);
     m_view->Bind(wxEVT_WEBVIEW_NEWWINDOW, &CBodyBrowser::OnNewWindow, this);
+    InstallContentRules();
+}
+
+void CBodyBrowser::InstallContentRules() {
+#if defined(__WXGTK__)
+    // The rules are compiled into a file of a store; the view keeps them once
+    // added, and the directory goes when the compilation has finished.
+    GError* error = nullptr;
+    gchar* directory = g_dir_make_tmp("zorvia-view-XXXXXX", &error);
+    if (directory == nullptr) {
+        Trace("body pane: no directory for the content rules: %s\n", error->message);
+        g_error_free(error);
+        OnContentRules(false);
+        return;
+    }
+    auto* request = new ContentRulesRequest{this, directory};
+    WebKitUserContentFilterStore* store = webkit_user_content_filter_store_new(directory);
+    g_free(directory);
+    GBytes* rules = g_bytes_new_static(kContentRules, sizeof kContentRules - 1);
+    webkit_user_content_filter_store_save(store, "zorvia-local-only", rules, nullptr, &ContentRulesRequest::Finish,
+                                          request);
+    g_bytes_unref(rules);
+#else
+    // Other ports have no such rules here yet: they show the notice rather
+    // than content that could reach out.
+    OnContentRules(false);
+#endif
+}
+
+void CBodyBrowser::OnContentRules(bool installed) {
+    m_guard = installed ? Guard::Ready : Guard::Failed;
+    LoadPending();
+}
+
+void CBodyBrowser::LoadPending() {
+    if (m_pendingUrl) {
+        const wxString url = *m_pendingUrl;
+        m_pendingUrl.reset();
+        LoadUrl(url);
+    } else if (m_pagePending) {
+        FlushPage();
+    }
 }
 
 void CBodyBrowser::ClearPage() {
@@ -88,8 +190,33 @@ void CBodyBrowser::FlushPage() {
     m_flushPending = false;
     if (m_view == nullptr) return;
     m_loaded = false;
-    m_expectedUrl = wxS("file:///");
-    m_view->SetPage(ToWx(m_page), m_expectedUrl);
+    LoadPage(ToWx(m_page));
+}
+
+void CBodyBrowser::LoadPage(const wxString& html) {
+    m_pendingUrl.reset();
+    m_pagePending = m_guard == Guard::Pending;
+    if (m_pagePending) return;
+    // The page's address is the root directory, so that relative addresses
+    // in it name local files as before; the query only tells pages apart.
+    m_expectedUrl = wxString::Format(wxS("file:///?page=%u"), ++m_pageNumber);
+    m_ownLoads.push_back(m_expectedUrl);
+    m_view->SetPage(m_guard == Guard::Ready ? html : ToWx(kUnguardedPage), m_expectedUrl);
+}
+
+void CBodyBrowser::LoadUrl(const wxString& url) {
+    m_pagePending = false;
+    if (m_guard == Guard::Pending) {
+        m_pendingUrl = url;
+        return;
+    }
+    if (m_guard == Guard::Failed) {
+        LoadPage(wxString());
+        return;
+    }
+    m_expectedUrl = url;
+    m_ownLoads.push_back(url);
+    m_view->LoadURL(url);
 }
 
 void CBodyBrowser::NavigateTo(const std::u16string& url) {
@@ -98,20 +225,19 @@ void CBodyBrowser::NavigateTo(const std::u16string& url) {
     m_loaded = false;
     const wxString text = ToWx(url);
     if (text.StartsWith(wxS("/"))) {
-        m_expectedUrl = wxFileName::FileNameToURL(wxFileName(text));
+        LoadUrl(wxFileName::FileNameToURL(wxFileName(text)));
     } else if (text.empty()) {
-        m_expectedUrl = wxS("about:blank");
+        LoadUrl(wxS("about:blank"));
     } else {
-        m_expectedUrl = text;
+        LoadUrl(text);
     }
-    m_view->LoadURL(m_expectedUrl);
 }
 
 void CBodyBrowser::CenterTarget() {
     if (m_view == nullptr) return;
 #if defined(__WXGTK__)
     // Fire and forget: no completion callback can outlive the view.
-    auto* native = static_cast<WebKitWebView*>(m_view->GetNativeBackend());
+    WebKitWebView* native = NativeView(m_view);
     if (native != nullptr) {
         webkit_web_view_evaluate_javascript(native, kCenterTargetScript, -1, nullptr, nullptr, nullptr, nullptr, nullptr);
     }
@@ -130,10 +256,32 @@ void CBodyBrowser::OnLoaded(wxWebViewEvent& event) {
     event.Skip();
 }
 
+void CBodyBrowser::OnNavigating(wxWebViewEvent& event) {
+    // The navigation a load of the program's own makes goes ahead; any other
+    // (a link, a form, a refresh, a frame of the page) is stopped. Loads
+    // replaced by a later one before they began never come: the view takes
+    // loads in order, so those started before this one are forgotten.
+    const auto own = std::find(m_ownLoads.begin(), m_ownLoads.end(), event.GetURL());
+    if (own != m_ownLoads.end()) {
+        m_ownLoads.erase(m_ownLoads.begin(), own + 1);
+        return;
+    }
+    Trace("body pane: navigation to %s stopped\n", std::string(event.GetURL().utf8_str()).c_str());
+    event.Veto();
+}
+
 void CBodyBrowser::OnNewWindow(wxWebViewEvent& event) {
-    // Links that ask for a new window (the support page) open in the
-    // user's browser.
-    wxLaunchDefaultBrowser(event.GetURL());
+    // A link that asks for a new window starts no program, but for the
+    // support page of the version page, which opens in the user's browser.
+    if (event.GetURL() != ToWx(kSupportPageAddress)) {
+        Trace("body pane: new window for %s refused\n", std::string(event.GetURL().utf8_str()).c_str());
+        return;
+    }
+    if (m_launchBrowser) {
+        m_launchBrowser(event.GetURL());
+    } else {
+        wxLaunchDefaultBrowser(event.GetURL());
+    }
 }
 
 }  // namespace zorvia

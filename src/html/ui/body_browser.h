@@ -1,9 +1,19 @@
 // The body pane: a host window with an HTML view that fills it. Pages are
 // written as text after a clear; the view shows everything written since.
+//
+// What the pages show comes from corpus text, so the view keeps it inside
+// the pane: no script of a page runs, nothing is fetched but local files
+// (images, style sheets, fonts, media, frames), no frame loads, and the view
+// leaves the written page only for the program's own NavigateTo. A link
+// click follows nothing; the one link that opens the desktop's browser is
+// the support page address of the version page.
 #pragma once
 
 #include <wx/panel.h>
 
+#include <deque>
+#include <functional>
+#include <optional>
 #include <string>
 
 class wxWebView;
@@ -35,9 +45,24 @@ public:
     // whenever the view is resized.
     void CenterTarget();
     wxWebView* View() const { return m_view; }
+    // Tests see what would be opened in the desktop's browser.
+    void SetBrowserLauncherForTesting(std::function<void(const wxString&)> launch) {
+        m_launchBrowser = std::move(launch);
+    }
 
 private:
+    friend struct ContentRulesRequest;
+    enum class Guard { Pending, Ready, Failed };
+
+    void InstallContentRules();
+    void OnContentRules(bool installed);
+    void LoadPending();
+    // Every load of the view goes through these two: the navigation each
+    // one makes is the only kind the view lets through.
+    void LoadPage(const wxString& html);
+    void LoadUrl(const wxString& url);
     void OnLoaded(wxWebViewEvent& event);
+    void OnNavigating(wxWebViewEvent& event);
     void OnNewWindow(wxWebViewEvent& event);
 
     wxWebView* m_view = nullptr;
@@ -45,6 +70,17 @@ private:
     bool m_flushPending = false;
     bool m_loaded = false;
     wxString m_expectedUrl;
+    Guard m_guard = Guard::Pending;
+    // What was asked for while the rules were being set up: an address of
+    // NavigateTo, or else the written page.
+    std::optional<wxString> m_pendingUrl;
+    bool m_pagePending = false;
+    // The addresses of the program's own loads whose navigations are still
+    // to come, oldest first. Each page gets an address of its own, so that
+    // its navigation is told from any other, also from the page's before it.
+    std::deque<wxString> m_ownLoads;
+    unsigned m_pageNumber = 0;
+    std::function<void(const wxString&)> m_launchBrowser;
 };
 
 }  // namespace zorvia

@@ -1,6 +1,8 @@
 #include "platform/ui/wx_prompt.h"
 
 #include <wx/filedlg.h>
+#include <wx/log.h>
+#include <wx/menu.h>
 #include <wx/msgdlg.h>
 #include <wx/utils.h>
 
@@ -44,5 +46,18 @@ std::optional<std::u16string> CWxPrompt::ChooseFile(const FileRequest& request) 
 }
 
 bool CWxPrompt::IsShiftDown() { return wxGetKeyState(WXK_SHIFT); }
+
+int CWxPrompt::ChooseFromPopupMenu(const std::vector<std::u16string>& items) {
+    if (m_parent == nullptr || items.empty()) return -1;
+    wxMenu menu;
+    {
+        // A hint after the tab that is not a key ("Double-Click") is shown
+        // as it stands; wx would warn that it cannot bind it.
+        wxLogNull quiet;
+        for (std::size_t i = 0; i < items.size(); ++i) menu.Append(static_cast<int>(i) + 1, ToWx(items[i]));
+    }
+    const int chosen = m_parent->GetPopupMenuSelectionFromUser(menu);
+    return chosen == wxID_NONE ? -1 : chosen - 1;
+}
 
 }  // namespace zorvia

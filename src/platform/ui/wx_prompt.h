@@ -16,6 +16,7 @@ public:
     PromptAnswer Message(const std::u16string& text, PromptButtons buttons, PromptIcon icon) override;
     std::optional<std::u16string> ChooseFile(const FileRequest& request) override;
     bool IsShiftDown() override;
+    int ChooseFromPopupMenu(const std::vector<std::u16string>& items) override;
 
 private:
     wxWindow* m_parent;

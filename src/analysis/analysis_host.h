@@ -1,0 +1,26 @@
+// What the analysis window asks of the main window: the corpus to read, the
+// user's answers, and the two ways back into the main window (search a
+// word, show the passage of one occurrence).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/prompt.h"
+
+namespace zorvia {
+
+class IAnalysisHost {
+public:
+    virtual ~IAnalysisHost() = default;
+    // The open corpus file; empty, after telling the user, when none is open.
+    virtual std::u16string CorpusPathForAnalysis() = 0;
+    virtual IUserPrompt& AnalysisPrompt() = 0;
+    // Searches `word` in the main window as if it had been typed.
+    virtual void SearchWord(const std::u16string& word) = 0;
+    // Shows the passage of occurrence `wid` (in line `lid`) in the body pane,
+    // `word` marked, as a click in the concordance list does.
+    virtual void PreviewOccurrence(std::int64_t wid, std::int64_t lid, const std::u16string& word) = 0;
+};
+
+}  // namespace zorvia

@@ -1,0 +1,211 @@
+#include "analysis/ui/analysis_tab.h"
+
+#include <wx/button.h>
+#include <wx/clipbrd.h>
+#include <wx/dcclient.h>
+#include <wx/sizer.h>
+#include <wx/stattext.h>
+
+#include "platform/text_convert.h"
+#include "platform/ui/wx_text.h"
+
+namespace zorvia {
+
+namespace {
+// Room the list leaves around a cell's text.
+constexpr int kCellMargin = 12;
+}  // namespace
+
+FileRequest ExportFileRequest(const std::u16string& initialName) {
+    FileRequest request;
+    request.save = true;
+    request.title = u"書き出すファイルの名前を指定してください";
+    request.filters = {{u"タブ区切りテキスト (*.tsv)", u"*.tsv"}, {u"CSV (*.csv)", u"*.csv"}};
+    request.defaultPattern = u"*.tsv";
+    request.initialName = initialName;
+    return request;
+}
+
+void CopyTextToClipboard(const std::string& utf8) {
+    if (wxTheClipboard->Open()) {
+        wxTheClipboard->SetData(new wxTextDataObject(ToWx(Utf8ToWide(utf8))));
+        wxTheClipboard->Close();
+    }
+}
+
+// --- the list ------------------------------------------------------------------------
+
+CTableListCtrl::CTableListCtrl(wxWindow* parent, int id)
+    : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES) {}
+
+void CTableListCtrl::SetTable(std::shared_ptr<ITableModel> table) {
+    m_table = std::move(table);
+    const auto columns = m_table ? m_table->Columns() : std::vector<TableColumn>{};
+    const bool sameColumns =
+        columns.size() == m_columns.size() &&
+        std::equal(columns.begin(), columns.end(), m_columns.begin(),
+                   [](const TableColumn& a, const TableColumn& b) { return a.title == b.title; });
+    if (!sameColumns) {
+        DeleteAllColumns();
+        m_columns = columns;
+        for (const TableColumn& column : m_columns)
+            AppendColumn(ToWx(column.title), column.rightAligned ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT,
+                         column.width);
+    }
+    UpdateRows();
+}
+
+void CTableListCtrl::UpdateRows() {
+    SetItemCount(m_table ? static_cast<long>(m_table->RowCount()) : 0);
+    Refresh();
+}
+
+std::vector<std::size_t> CTableListCtrl::SelectedRows() const {
+    std::vector<std::size_t> rows;
+    for (long i = -1; (i = GetNextItem(i, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED)) != -1;)
+        rows.push_back(static_cast<std::size_t>(i));
+    return rows;
+}
+
+int CTableListCtrl::ColumnAt(int x, int& xInColumn) const {
+    int left = -GetScrollPos(wxHORIZONTAL);
+    for (int c = 0; c < GetColumnCount(); ++c) {
+        const int width = GetColumnWidth(c);
+        if (x >= left && x < left + width) {
+            xInColumn = x - left;
+            return c;
+        }
+        left += width;
+    }
+    return -1;
+}
+
+wxString CTableListCtrl::OnGetItemText(long item, long column) const {
+    if (!m_table || item < 0 || static_cast<std::size_t>(item) >= m_table->RowCount()) return wxString();
+    const wxString text = ToWx(m_table->CellText(static_cast<std::size_t>(item), static_cast<int>(column)));
+    if (column < 0 || static_cast<std::size_t>(column) >= m_columns.size() ||
+        !m_columns[static_cast<std::size_t>(column)].keepEnd)
+        return text;
+    // The list would cut the end of a wide cell; a context that ends at the
+    // node must lose its beginning instead.
+    wxClientDC dc(const_cast<CTableListCtrl*>(this));
+    dc.SetFont(GetFont());
+    const int room = GetColumnWidth(static_cast<int>(column)) - kCellMargin;
+    if (dc.GetTextExtent(text).x <= room) return text;
+    const wxString ellipsis = wxString::FromUTF8("\xE2\x80\xA6");
+    std::size_t low = 0, high = text.length();  // characters to drop
+    while (low < high) {
+        const std::size_t mid = (low + high) / 2;
+        if (dc.GetTextExtent(ellipsis + text.Mid(mid)).x <= room) high = mid;
+        else low = mid + 1;
+    }
+    return ellipsis + text.Mid(low);
+}
+
+// --- the tab ---------------------------------------------------------------------------
+
+CAnalysisTab::CAnalysisTab(wxWindow* parent, IAnalysisHost& host, std::u16string title)
+    : wxPanel(parent), m_host(host), m_title(std::move(title)), m_runner(this) {
+    auto* sizer = new wxBoxSizer(wxVERTICAL);
+    m_controls = new wxBoxSizer(wxHORIZONTAL);
+    sizer->Add(m_controls, 0, wxEXPAND | wxALL, 4);
+    m_list = new CTableListCtrl(this, ID_TAB_LIST);
+    sizer->Add(m_list, 1, wxEXPAND | wxLEFT | wxRIGHT, 4);
+    auto* bottom = new wxBoxSizer(wxHORIZONTAL);
+    m_progress = new wxStaticText(this, ID_TAB_PROGRESS, wxString(), wxDefaultPosition, wxDefaultSize,
+                                  wxST_NO_AUTORESIZE | wxST_ELLIPSIZE_END);
+    bottom->Add(m_progress, 1, wxALIGN_CENTER_VERTICAL | wxRIGHT, 8);
+    m_stop = new wxButton(this, ID_TAB_STOP, ToWx(u"中止"));
+    bottom->Add(m_stop, 0, wxRIGHT, 4);
+    m_export = new wxButton(this, ID_TAB_EXPORT, ToWx(u"エクスポート..."));
+    bottom->Add(m_export, 0);
+    sizer->Add(bottom, 0, wxEXPAND | wxALL, 4);
+    SetSizer(sizer);
+
+    m_stop->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { OnStop(); });
+    m_export->Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { ExportTable(); });
+    m_list->Bind(wxEVT_LIST_ITEM_SELECTED, [this](wxListEvent& event) {
+        if (event.GetIndex() >= 0) OnRowSelected(static_cast<std::size_t>(event.GetIndex()));
+    });
+    m_list->Bind(wxEVT_LIST_COL_CLICK, [this](wxListEvent& event) { OnColumnClicked(event.GetColumn()); });
+    m_list->Bind(wxEVT_LIST_ITEM_ACTIVATED, [this](wxListEvent& event) {
+        if (event.GetIndex() < 0) return;
+        int x = 0;
+        const int column = m_list->ColumnAt(m_list->ScreenToClient(wxGetMousePosition()).x, x);
+        OnRowActivated(static_cast<std::size_t>(event.GetIndex()), column, x);
+    });
+    UpdateButtons();
+}
+
+CAnalysisTab::~CAnalysisTab() { m_runner.Stop(); }
+
+void CAnalysisTab::StopJob() {
+    if (!m_runner.IsRunning()) return;
+    m_runner.Stop();
+    SetProgressText(u"中止しました");
+    UpdateButtons();
+}
+
+void CAnalysisTab::OnStop() { StopJob(); }
+
+void CAnalysisTab::SetTable(std::shared_ptr<ITableModel> table) {
+    m_table = std::move(table);
+    m_list->SetTable(m_table);
+    UpdateButtons();
+}
+
+void CAnalysisTab::StartJob(CJobRunner::Work work, std::function<void(const JobResult&)> finished) {
+    m_runner.Start(std::move(work), [this, finished = std::move(finished)](const JobResult& result) {
+        if (finished) finished(result);
+        UpdateButtons();
+    });
+    UpdateButtons();
+}
+
+void CAnalysisTab::SetProgressText(const std::u16string& text) { m_progress->SetLabel(ToWx(text)); }
+
+std::u16string CAnalysisTab::ProgressText() const { return FromWx(m_progress->GetLabel()); }
+
+void CAnalysisTab::UpdateButtons() {
+    m_stop->Enable(m_runner.IsRunning());
+    m_export->Enable(!m_runner.IsRunning() && m_table && m_table->RowCount() > 0);
+}
+
+void CAnalysisTab::CopySelection() {
+    if (!m_table) return;
+    const std::vector<std::size_t> rows = m_list->SelectedRows();
+    if (rows.empty()) return;
+    CopyTextToClipboard(FormatRowsAsTsv(*m_table, rows));
+}
+
+void CAnalysisTab::ExportTable() {
+    if (!m_table || m_runner.IsRunning()) return;
+    const auto path = PromptForFile(m_host.AnalysisPrompt(), ExportFileRequest(ExportFileName()));
+    if (!path) return;
+    const std::shared_ptr<const ITableModel> table = m_table;
+    const TableFormat format = TableFormatForPath(*path);
+    const std::u16string target = *path;
+    auto progress = std::make_shared<CPostedProgress>(
+        m_runner, [this](const std::u16string& text, int) { SetProgressText(u"書き出し中: " + text); });
+    SetProgressText(u"書き出し中...");
+    StartJob(
+        [table, target, format, progress](std::stop_token stop) {
+            return zorvia::ExportTable(*table, target, format, true, stop, *progress);
+        },
+        [this, target](const JobResult& result) {
+            if (result.done()) {
+                SetProgressText(u"書き出しました: " + target);
+                return;
+            }
+            SetProgressText(u"書き出せませんでした");
+            m_host.AnalysisPrompt().Message(u"ファイルを書き出せませんでした。\n" + result.errorText, PromptButtons::Ok,
+                                            PromptIcon::Error);
+        });
+}
+
+void CAnalysisTab::OnRowActivated(std::size_t row, int, int) {
+    const std::u16string word = RowWord(row);
+    if (!word.empty()) m_host.SearchWord(word);
+}
+
+}  // namespace zorvia

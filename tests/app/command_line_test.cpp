@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/command_line.h"
+#include "corpus/database_files.h"
+#include "support/corpus_builder.h"
+#include "support/test_support.h"
+
+namespace zorvia {
+namespace {
+
+using Action = AppCommandLine::Action;
+
+TEST(AppCommandLine, ReadsOptionsAndOneFile) {
+    struct Case {
+        std::vector<std::string> args;
+        Action action;
+        std::string file, error;
+    };
+    for (const Case& c : {Case{{"--trace", "--", "-a.zorviacorpusdb"}, Action::Run, "-a.zorviacorpusdb", ""},
+                          Case{{"a", "--help", "--bogus"}, Action::Help, "a", ""},
+                          Case{{"--bogus", "--version"}, Action::Error, "", "unknown option '--bogus' (see zorvia --help)"},
+                          Case{{"a", "b"}, Action::Error, "a", "give at most one FILE (see zorvia --help)"}}) {
+        const AppCommandLine parsed = ParseAppCommandLine(c.args);
+        EXPECT_EQ(parsed.action, c.action) << c.args[0];
+        EXPECT_EQ(parsed.file, c.file) << c.args[0];
+        EXPECT_EQ(parsed.error, c.error) << c.args[0];
+    }
+    EXPECT_TRUE(ParseAppCommandLine({"--trace"}).trace);
+}
+
+TEST(ChooseStartupCorpus, TakesOnlyACorpusAndWritesNothingAtAnotherPath) {
+    test::TempDir dir;
+    {
+        CCorpusDatabase db;
+        test::OpenCorpus(db, dir.File("given.zorviacorpusdb"));
+    }
+    dir.Write("notes.txt", "plain text\n");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    // A relative name becomes the full path, as Open records it.
+    const StartupCorpus given = ChooseStartupCorpus(u"/stored", u"given.zorviacorpusdb");
+    EXPECT_EQ(given.path, dir.File("given.zorviacorpusdb"));
+    EXPECT_TRUE(given.fromCommandLine);
+    EXPECT_EQ(given.message, u"");
+
+    const StartupCorpus missing = ChooseStartupCorpus(u"", u"missing.zorviacorpusdb");
+    EXPECT_EQ(missing.message, dir.File("missing.zorviacorpusdb") + u"\nが見つかりません。\n設定されているデータベースを開きます。");
+    const StartupCorpus notes = ChooseStartupCorpus(u"", u"notes.txt");
+    EXPECT_EQ(notes.path, DefaultDatabasePath());
+    EXPECT_FALSE(notes.fromCommandLine);
+    EXPECT_NE(notes.message.find(u"\nはコーパスデータベースではありません。\n"), std::u16string::npos);
+    std::filesystem::current_path(previous);
+    EXPECT_FALSE(std::filesystem::exists(dir.NativeFile("missing.zorviacorpusdb")));
+    EXPECT_EQ(test::ReadFileBytes(dir.NativeFile("notes.txt")), "plain text\n");
+}
+
+}  // namespace
+}  // namespace zorvia
