@@ -47,12 +47,16 @@ Pass ReadCorpus(const std::vector<std::string>& files, bool splitAndFold) {
     return pass;
 }
 
-// The fastest of a few passes after one that warms the caches.
+// The fastest pass after one that warms the caches: at least nine, and as
+// many as fit into two seconds, so that a moment of load on a shared machine
+// does not decide the figure.
 Pass Best(const std::vector<std::string>& files, bool splitAndFold) {
     ReadCorpus(files, splitAndFold);
     Pass best;
-    for (int i = 0; i < 3; ++i) {
+    double total = 0;
+    for (int i = 0; i < 9 || total < 2.0; ++i) {
         const Pass pass = ReadCorpus(files, splitAndFold);
+        total += pass.seconds;
         if (i == 0 || pass.seconds < best.seconds) best = pass;
     }
     return best;
@@ -65,7 +69,9 @@ int main(int argc, char** argv) {
     using namespace zorvia::bench;
     const auto args = ParseBenchArgs(argc, argv);
     if (!args) return 2;
-    for (Encoding encoding : {Encoding::Cp932, Encoding::Utf16Le}) {
+    // The same text in each encoding; UTF-8 files are found by validating
+    // the whole file first.
+    for (Encoding encoding : {Encoding::Cp932, Encoding::Utf16Le, Encoding::Utf8}) {
         const std::vector<std::string> files = EnsureCorpusFiles(args->workDir, args->size, encoding);
         std::uintmax_t bytes = 0;
         for (const std::string& file : files) bytes += std::filesystem::file_size(file);
