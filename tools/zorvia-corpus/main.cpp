@@ -97,7 +97,8 @@ void PrintUsage(std::FILE* out) {
         std::fprintf(out, "  %-14s %s\n", command->name, command->usage);
     }
     std::fprintf(out, "\nDB is a corpus database file; a missing or empty file is given the corpus schema,\n"
-                      "any other file that is not a corpus is refused and left unchanged.\n");
+                      "any other file that is not a corpus is refused and left unchanged.\n"
+                      "E (--encoding) is auto (detect; the default), cp932, utf-8, utf-16le, utf-16be or euc-jp.\n");
 }
 
 }  // namespace
