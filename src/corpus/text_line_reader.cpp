@@ -3,6 +3,9 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucnv_cb.h>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -167,6 +170,49 @@ inline std::int32_t DecodeUtf8(const unsigned char* p, unsigned cls) {
     return static_cast<std::int32_t>(((b0 & 0x07) << 18) | ((b1 & 0x3F) << 12) | ((p[2] & 0x3F) << 6) |
                                      (p[3] & 0x3F));
 }
+
+// A run of three-byte sequences from p up to `stop` (most CJK text is made of
+// them), each checked whole: into `out` at `len` when it is given. Returns
+// where the run ends; what follows goes through the general path.
+inline const unsigned char* ThreeByteRun(const unsigned char* p, const unsigned char* const stop, char16_t* out,
+                                         std::size_t& len) {
+    while (stop - p >= 3) {
+        const std::uint32_t v = p[0] | (p[1] << 8) | (p[2] << 16);
+        if ((v & 0xC0C0F0u) != 0x8080E0u) break;
+        // E0 and ED narrow the second byte (overlong forms, surrogates).
+        if ((p[0] == 0xE0 && p[1] < 0xA0) || (p[0] == 0xED && p[1] > 0x9F)) break;
+        if (out != nullptr) out[len++] = static_cast<char16_t>(((p[0] & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+        p += 3;
+    }
+    return p;
+}
+
+// A block of ASCII bytes that needs no decision widened into `out` at once:
+// sixteen with SSE2, else eight. False, with nothing written, when the block
+// holds a byte below 0x0E or above 0x7F, or when fewer bytes are left.
+#if defined(__SSE2__)
+constexpr std::ptrdiff_t kAsciiBlock = 16;
+inline bool AsciiBlock(const unsigned char* p, const unsigned char* stop, char16_t* out) {
+    if (stop - p < kAsciiBlock) return false;
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    // As signed bytes, exactly 0x0E to 0x7F are above 0x0D.
+    if (_mm_movemask_epi8(_mm_cmpgt_epi8(bytes, _mm_set1_epi8(0x0D))) != 0xFFFF) return false;
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi8(bytes, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), _mm_unpackhi_epi8(bytes, zero));
+    return true;
+}
+#else
+constexpr std::ptrdiff_t kAsciiBlock = 8;
+inline bool AsciiBlock(const unsigned char* p, const unsigned char* stop, char16_t* out) {
+    if (stop - p < kAsciiBlock) return false;
+    std::uint64_t eight;
+    std::memcpy(&eight, p, 8);
+    if (((eight | (eight - 0x0E0E0E0E0E0E0E0Eull)) & 0x8080808080808080ull) != 0) return false;
+    for (int k = 0; k < 8; ++k) out[k] = p[k];
+    return true;
+}
+#endif
 
 // Writes a code point as one or two UTF-16 code units; returns the count.
 inline std::size_t PutCodePoint(char16_t* out, std::int32_t c) {
@@ -363,6 +409,15 @@ bool TextLineReader::IsUtf8Text() {
                 ++p;
                 continue;
             }
+            if (cls == kLead3) {
+                std::size_t none = 0;
+                const unsigned char* const after = ThreeByteRun(p, end, nullptr, none);
+                if (after != p) {
+                    multiByte = true;
+                    p = after;
+                    continue;
+                }
+            }
             if (cls == kBad) return false;
             const std::size_t size = cls - kLead2 + 2;
             if (static_cast<std::size_t>(end - p) < size) break;  // its rest comes with the next read
@@ -532,23 +587,25 @@ bool TextLineReader::ReadUtf8Line(std::size_t& length) {
         const unsigned char* const stop = p + std::min<std::size_t>(end - p, m_line.size() - len);
         const unsigned char* const start = p;
         while (p < stop) {
-            // Eight bytes at a time while none is a control character below
-            // 0x0E (which covers NUL, line feed and carriage return) or
+            // Runs of ASCII in blocks, while no byte is a control character
+            // below 0x0E (which covers NUL, line feed and carriage return) or
             // belongs to a multi-byte sequence.
-            if (stop - p >= 8) {
-                std::uint64_t eight;
-                std::memcpy(&eight, p, 8);
-                if (((eight | (eight - 0x0E0E0E0E0E0E0E0Eull)) & 0x8080808080808080ull) == 0) {
-                    for (int k = 0; k < 8; ++k) out[len + k] = p[k];
-                    len += 8;
-                    p += 8;
-                    continue;
-                }
+            if (AsciiBlock(p, stop, out + len)) {
+                len += kAsciiBlock;
+                p += kAsciiBlock;
+                continue;
             }
             const unsigned cls = kUtf8.of[*p];
             if (cls == kAscii) {
                 out[len++] = *p++;
                 continue;
+            }
+            if (cls == kLead3) {
+                const unsigned char* const after = ThreeByteRun(p, stop, out, len);
+                if (after != p) {
+                    p = after;
+                    continue;
+                }
             }
             if (cls >= kLead2 && cls <= kLead4) {
                 const std::size_t size = cls - kLead2 + 2;
