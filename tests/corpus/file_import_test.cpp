@@ -191,17 +191,6 @@ TEST_F(ImportTest, BadInputKeepsEveryLineAfterTheBytesThatDoNotDecode) {
     EXPECT_EQ(outcome.reading.undecodableBytes, 4);
     EXPECT_EQ(outcome.reading.firstUndecodableLine, 2);
 
-    // Forced UTF-8, and a caller that refuses such files: rolled back.
-    const auto bad = dir.Write("bad.txt", "eins\n\xC3(zwei\ndrei\xE2\x82 vier\n");
-    outcome = ImportOneFile(db, bad, prompt, progress, status, {EncodingChoice::Utf8, false});
-    EXPECT_EQ(Lines(outcome.oid), (Texts{u"0|eins", u"1|(zwei", u"2|drei", u"3| vier"}));
-    EXPECT_EQ(outcome.reading.undecodableBytes, 3);
-    const std::string before = DumpCorpus(db);
-    outcome = ImportOneFile(db, bad, prompt, progress, status, {EncodingChoice::Utf8, true});
-    EXPECT_EQ(outcome.result, ImportResult::Undecodable);
-    EXPECT_EQ(DumpCorpus(db), before);
-    EXPECT_TRUE(TransactionClosed());
-
     // HTML that never closes its tag, or its comment.
     outcome = Import(dir.Write("open-tag.html", "shown<p class=\"x\nhidden\n"));
     EXPECT_EQ(Lines(outcome.oid), (Texts{u"0|shown"}));
