@@ -575,8 +575,7 @@ bool TextLineReader::ReadUtf8Line(std::size_t& length) {
 
     for (;;) {
         if (m_bytePos == m_byteEnd && !FillBytes()) break;
-        // Room for a surrogate pair, which the slow path below may write.
-        if (m_line.size() - len < 2) m_line.resize(m_line.size() * 2);
+        if (len == m_line.size()) m_line.resize(m_line.size() * 2);
 
         char16_t* out = m_line.data();
         const unsigned char* data = m_bytes.data();
@@ -655,6 +654,7 @@ bool TextLineReader::ReadUtf8Line(std::size_t& length) {
             const std::size_t size = cls - kLead2 + 2;
             if (EnsureBytes(size)) {
                 const std::int32_t c = DecodeUtf8(m_bytes.data() + m_bytePos, cls);
+                if (m_line.size() - len < 2) m_line.resize(m_line.size() * 2);  // a surrogate pair
                 if (c >= 0) {
                     len += PutCodePoint(m_line.data() + len, c);
                     m_bytePos += size;

@@ -282,6 +282,9 @@ TEST(TextLineReader, EveryCharacterOfUtf8AndEveryCodeUnitOfUtf16) {
     ASSERT_EQ(utf8.lines.size(), 1u);
     EXPECT_TRUE(utf8.lines[0] == all);
     EXPECT_EQ(utf8.report.undecodableBytes, 0);
+    // A surrogate pair where the line buffer (1024 code units) is full.
+    for (std::size_t n = 1020; n < 1026; ++n)
+        EXPECT_EQ(ReadBytes(std::string(n, 'a') + "\xF0\x9F\x98\x80" "b").lines, Lines{std::u16string(n, u'a') + W("😀b")});
 
     const std::u16string units = {0xD800, u'a', 0xDFFF, 0xFEFF, 0xFFFE, 0xFFFF, 0xDC00, 0xD83D};
     EXPECT_EQ(ReadBytes("\xFF\xFE" + Utf16Bytes(units)).lines, (Lines{units}));
