@@ -134,7 +134,7 @@ std::FILE* OpenRegularFile(const std::u16string& path) {
 // UTF-8 byte classes: bytes that are characters on their own, bytes the
 // line reading must look at (NUL, line feed, carriage return), the lead
 // bytes of two-, three- and four-byte sequences, and bytes that start no
-// character (continuation bytes, C0, C1, F5 to FF).
+// character (continuation bytes, 0xC0, 0xC1 and 0xF5 to 0xFF).
 enum Utf8Class : unsigned char { kAscii, kStop, kLead2, kLead3, kLead4, kBad };
 
 struct Utf8Classes {
