@@ -67,7 +67,10 @@ int CCorpusDatabase::OnRow(void* context, int columns, char** values, char** nam
 bool CCorpusDatabase::Exec(const std::u16string& sql) {
     m_rows.clear();
     m_columnNames.clear();
-    if (m_connection == nullptr) return false;
+    if (m_connection == nullptr) {
+        ++m_failures;
+        return false;
+    }
     char* message = nullptr;
     const int rc = sqlite3_exec(m_connection, WideToUtf8(sql).c_str(), &CCorpusDatabase::OnRow, this, &message);
     if (rc == SQLITE_OK) {
@@ -76,6 +79,7 @@ bool CCorpusDatabase::Exec(const std::u16string& sql) {
     }
     m_errorText = message ? Utf8ToWide(message) : Utf8ToWide(sqlite3_errmsg(m_connection));
     sqlite3_free(message);
+    ++m_failures;
     return false;
 }
 
