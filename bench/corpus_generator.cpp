@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "corpus/word_rules.h"
+#include "platform/text_convert.h"
 
 namespace zorvia::bench {
 
@@ -333,6 +334,16 @@ std::string EncodeUtf16(const std::u16string& text) {
     return bytes;
 }
 
+std::string EncodeUtf8(const std::u16string& text) { return WideToUtf8(text); }
+
+std::string Encode(const std::u16string& text, Encoding encoding) {
+    switch (encoding) {
+        case Encoding::Utf16Le: return EncodeUtf16(text);
+        case Encoding::Utf8: return EncodeUtf8(text);
+        default: return EncodeCp932(text);
+    }
+}
+
 void WriteFile(const fs::path& path, const std::string& bytes) {
     const fs::path temporary = path.string() + ".part";
     {
@@ -345,7 +356,9 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
 
 }  // namespace
 
-const char* EncodingTag(Encoding encoding) { return encoding == Encoding::Cp932 ? "cp932" : "utf16"; }
+const char* EncodingTag(Encoding encoding) {
+    return encoding == Encoding::Cp932 ? "cp932" : encoding == Encoding::Utf8 ? "utf8" : "utf16";
+}
 
 std::vector<std::string> WriteCorpusFiles(const std::string& dir, long words, Encoding encoding) {
     std::error_code ec;
@@ -361,7 +374,7 @@ std::vector<std::string> WriteCorpusFiles(const std::string& dir, long words, En
         char name[32];
         std::snprintf(name, sizeof name, "corpus-%03zu.txt", paths.size());
         const fs::path path = fs::path(dir) / name;
-        WriteFile(path, encoding == Encoding::Cp932 ? EncodeCp932(text) : EncodeUtf16(text));
+        WriteFile(path, Encode(text, encoding));
         paths.push_back(path.string());
         left -= part;
     } while (left > 0);

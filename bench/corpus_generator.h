@@ -14,7 +14,7 @@ namespace zorvia::bench {
 
 using Encoding = TextLineReader::Encoding;
 
-// "cp932" or "utf16": used in file and directory names.
+// "cp932", "utf16" or "utf8": used in file and directory names.
 const char* EncodingTag(Encoding encoding);
 
 // Words (as the word rules cut them) per generated file; the last file takes
@@ -23,7 +23,8 @@ inline constexpr long kWordsPerFile = 200'000;
 
 // Writes a corpus of at least `words` words into `dir` (created if missing)
 // as corpus-000.txt, corpus-001.txt, ... with CR LF line ends; code page 932,
-// or UTF-16 little-endian with a byte-order mark. Returns the paths in order.
+// UTF-16 little-endian with a byte-order mark, or UTF-8 without one. Returns
+// the paths in order.
 std::vector<std::string> WriteCorpusFiles(const std::string& dir, long words, Encoding encoding);
 
 // The same files, kept under `workDir` by size, encoding and generator

@@ -1,12 +1,15 @@
-// The twelve user settings, kept in option.ini beside the executable. Read
-// once at start-up and written once at exit; in between every change is in
-// memory only.
+// The user settings, kept in option.ini beside the executable: the twelve
+// of the first versions and, after them, whether text files are read with
+// encoding detection. Read once at start-up and written once at exit; in
+// between every change is in memory only.
 #pragma once
 
 #include <array>
 #include <string>
 #include <string_view>
 #include <utility>
+
+#include "corpus/text_line_reader.h"
 
 namespace zorvia {
 
@@ -111,9 +114,17 @@ public:
     CIntSettingEntry horizontalPaneBorderX{-1, u"horizontal-pane-border-x", this};
     CIntSettingEntry verticalPaneBorderY{-1, u"vertical-pane-border-y", this};
     CStringSettingEntry databasePath{u"", u"database-path", this};
+    // Off: a text file is UTF-16 LE after its mark, and code page 932
+    // otherwise, as the first versions read it.
+    CBoolSettingEntry detectEncoding{true, u"detect-encoding", this};
+
+    // How the text files the user gives are read.
+    EncodingChoice TextFileEncoding() const {
+        return detectEncoding.value ? EncodingChoice::Detect : EncodingChoice::MarkOnly;
+    }
 
 private:
-    std::array<CSettingEntry*, 12> LoadOrder();
+    std::array<CSettingEntry*, 13> LoadOrder();
 };
 
 }  // namespace zorvia

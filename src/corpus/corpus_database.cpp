@@ -74,7 +74,10 @@ bool CCorpusDatabase::Exec(const std::u16string& sql) {
     }
     m_rows.clear();
     m_columnNames.clear();
-    if (m_connection == nullptr) return false;
+    if (m_connection == nullptr) {
+        ++m_failures;
+        return false;
+    }
     char* message = nullptr;
     m_executing = true;
     const int rc = sqlite3_exec(m_connection, WideToUtf8(sql).c_str(), &CCorpusDatabase::OnRow, this, &message);
@@ -85,6 +88,7 @@ bool CCorpusDatabase::Exec(const std::u16string& sql) {
     }
     m_errorText = message ? Utf8ToWide(message) : Utf8ToWide(sqlite3_errmsg(m_connection));
     sqlite3_free(message);
+    ++m_failures;
     return false;
 }
 

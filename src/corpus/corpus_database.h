@@ -2,6 +2,7 @@
 // whole result is kept as rows of UTF-16 cells until the next statement.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,9 @@ public:
     const std::vector<std::u16string>& GetColumnNames() const { return m_columnNames; }
     // Message of the most recent failure; a later success keeps it.
     const std::u16string& GetErrorText() const { return m_errorText; }
+    // How many statements have failed on this object so far, so that a
+    // caller can tell whether any of a series failed.
+    std::uint64_t GetFailureCount() const { return m_failures; }
     // The low 32 bits of SQLite's row id of the last INSERT.
     int GetLastInsertRowId() const;
 
@@ -58,6 +62,7 @@ private:
     sqlite3* m_connection = nullptr;
     bool m_executing = false;
     std::u16string m_errorText;
+    std::uint64_t m_failures = 0;
     std::vector<std::vector<std::u16string>> m_rows;
     std::vector<std::u16string> m_columnNames;
 };

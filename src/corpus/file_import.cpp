@@ -48,7 +48,7 @@ public:
     Importer(CCorpusDatabase& db, IUserPrompt& prompt, IProgressSink& progress, IStatusText& status)
         : m_db(db), m_prompt(prompt), m_progress(progress), m_status(status) {}
 
-    ImportOutcome Run(const std::u16string& path, bool html);
+    ImportOutcome Run(const std::u16string& path, bool html, const ImportOptions& options);
 
 private:
     bool InsertFileRow(const std::u16string& path);
@@ -80,8 +80,8 @@ private:
     std::u16string m_progressText;
 };
 
-ImportOutcome Importer::Run(const std::u16string& path, bool html) {
-    if (!m_reader.Open(path)) {
+ImportOutcome Importer::Run(const std::u16string& path, bool html, const ImportOptions& options) {
+    if (!m_reader.Open(path, options.encoding)) {
         m_outcome.result = ImportResult::OpenFailed;
         return m_outcome;
     }
@@ -115,7 +115,16 @@ ImportOutcome Importer::Run(const std::u16string& path, bool html) {
     if (!LoadLines(html, lineCount)) return m_cancelled ? Cancel() : Fail(kWriteFailedMessage);
 
     m_progress.SetPosition(1000);
+    m_outcome.reading = m_reader.GetReport();
     m_reader.Close();
+    if (options.refuseUndecodable && m_outcome.reading.undecodableBytes > 0) {
+        // The caller asked for files that read cleanly or not at all; it
+        // reports the bytes itself.
+        Rollback(m_db);
+        m_progress.End();
+        m_outcome.result = ImportResult::Undecodable;
+        return m_outcome;
+    }
     m_status.SetStatusText(u"commit...");
     m_progress.SetText(u"commiting...");
     m_progress.Pump();  // too late to cancel: the answer is not looked at
@@ -309,7 +318,7 @@ std::int32_t RegistrationTimeNow() {
 void SetRegistrationClockForTesting(RegistrationClock clock) { g_clock = clock != nullptr ? clock : &SystemClock; }
 
 ImportOutcome ImportOneFile(CCorpusDatabase& db, const std::u16string& path, IUserPrompt& prompt,
-                            IProgressSink& progress, IStatusText& status) {
+                            IProgressSink& progress, IStatusText& status, const ImportOptions& options) {
     ImportOutcome outcome;
     if (!CheckDatabaseOpen(db, prompt)) {
         outcome.result = ImportResult::NotOpen;
@@ -322,7 +331,7 @@ ImportOutcome ImportOneFile(CCorpusDatabase& db, const std::u16string& path, IUs
         return outcome;
     }
     Importer importer(db, prompt, progress, status);
-    return importer.Run(path, kind == ImportFileKind::Html);
+    return importer.Run(path, kind == ImportFileKind::Html, options);
 }
 
 bool ImportFile(CCorpusDatabase& db, const std::u16string& path, IUserPrompt& prompt, IProgressSink& progress,
@@ -355,6 +364,23 @@ FileRequest AddFileRequest() {
                        {u"すべて(*.*)", u"*.*"}};
     request.defaultPattern = u"*.txt";
     return request;
+}
+
+std::optional<std::u16string> UndecodableBytesMessage(const std::vector<FileReading>& files) {
+    std::u16string text;
+    for (const FileReading& file : files) {
+        if (file.reading.undecodableBytes == 0) continue;
+        text += u"\n\n" + file.path + u"\n  " + AsciiToWide(EncodingName(file.reading.encoding)) + u"：" +
+                FormatInt(file.lines) + u" 行、" + FormatInt(file.words) + u" 語、読めないバイト " +
+                FormatInt(file.reading.undecodableBytes) + u" 個（最初は " +
+                FormatInt(file.reading.firstUndecodableLine) + u" 行目）";
+    }
+    if (text.empty()) return std::nullopt;
+    return u"文字として読めないバイトのあるファイルがありました。そのバイトは飛ばして読み込みました。" + text;
+}
+
+std::u16string ReadEncodingStatus(const FileReading& file) {
+    return u"文字コード " + AsciiToWide(EncodingName(file.reading.encoding)) + u" : " + FileNameOfPath(file.path);
 }
 
 }  // namespace zorvia

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "corpus/corpus_database.h"
 #include "corpus/corpus_transaction.h"
 #include "corpus/progress.h"
+#include "corpus/text_line_reader.h"
 #include "platform/prompt.h"
 
 namespace zorvia {
@@ -61,6 +63,13 @@ enum class ImportResult {
     OpenFailed,   // the file could not be opened; nothing shown, nothing begun
     Cancelled,    // the user cancelled; rolled back
     Failed,       // a statement failed; rolled back, the user was told
+    Undecodable,  // bytes did not decode and the caller refuses such files; rolled back
+};
+
+struct ImportOptions {
+    EncodingChoice encoding = EncodingChoice::Detect;
+    // Roll the file back when any of its bytes did not decode.
+    bool refuseUndecodable = false;
 };
 
 struct ImportOutcome {
@@ -69,13 +78,14 @@ struct ImportOutcome {
     std::int64_t lines = 0;    // line rows written
     std::int64_t words = 0;    // word rows written
     std::u16string errorText;  // SQLite's message when a statement failed
+    TextLineReader::Report reading;  // how the file was read (when it was read to its end)
 };
 
 // The whole import of one file. Every message box goes through `prompt`;
 // `progress` is shown between the start of the transaction and its end;
 // `status` is the message part of the status bar.
 ImportOutcome ImportOneFile(CCorpusDatabase& db, const std::u16string& path, IUserPrompt& prompt,
-                            IProgressSink& progress, IStatusText& status);
+                            IProgressSink& progress, IStatusText& status, const ImportOptions& options = {});
 
 // The same, true when the file was committed.
 bool ImportFile(CCorpusDatabase& db, const std::u16string& path, IUserPrompt& prompt, IProgressSink& progress,
@@ -91,5 +101,20 @@ void ImportDroppedFiles(const std::vector<std::u16string>& paths, IUserPrompt& p
 
 // The file chooser of the add-file command.
 FileRequest AddFileRequest();
+
+// How one file of a command was read, for the report that follows it.
+struct FileReading {
+    std::u16string path;
+    TextLineReader::Report reading;
+    std::int64_t lines = 0;  // lines stored (import) or read (word list)
+    std::int64_t words = 0;  // words stored or listed
+};
+
+// The message that lists the files with bytes that did not decode and their
+// figures; nothing when every file read cleanly.
+std::optional<std::u16string> UndecodableBytesMessage(const std::vector<FileReading>& files);
+
+// The status bar's note of the encoding a file was read in.
+std::u16string ReadEncodingStatus(const FileReading& file);
 
 }  // namespace zorvia

@@ -23,7 +23,8 @@ public:
     StopWordRun(CCorpusDatabase& db, IUserPrompt& prompt, IProgressSink& progress, IStatusText& status)
         : m_db(db), m_prompt(prompt), m_progress(progress), m_status(status) {}
 
-    StopWordOutcome Run(const std::u16string& path, const std::function<void()>& showStatistics);
+    StopWordOutcome Run(const std::u16string& path, const std::function<void()>& showStatistics,
+                        EncodingChoice encoding);
 
 private:
     // Lines + 1, or 0 when the limit came before the end.
@@ -47,8 +48,9 @@ private:
     std::u16string m_progressText;
 };
 
-StopWordOutcome StopWordRun::Run(const std::u16string& path, const std::function<void()>& showStatistics) {
-    if (!m_reader.Open(path)) {
+StopWordOutcome StopWordRun::Run(const std::u16string& path, const std::function<void()>& showStatistics,
+                                 EncodingChoice encoding) {
+    if (!m_reader.Open(path, encoding)) {
         m_outcome.result = StopWordResult::OpenFailed;
         return m_outcome;
     }
@@ -79,6 +81,7 @@ StopWordOutcome StopWordRun::Run(const std::u16string& path, const std::function
     if (!DeleteListedWords(lineCount)) return m_cancelled ? Abort() : Fail(kDeleteFailedMessage);
 
     m_progress.SetPosition(1000);
+    m_outcome.reading = m_reader.GetReport();
     m_reader.Close();
     m_status.SetStatusText(u"commit...");
     m_progress.SetText(u"commiting...");
@@ -104,6 +107,7 @@ std::int64_t StopWordRun::CountLines() {
 
 bool StopWordRun::DeleteListedWords(std::int64_t lineCount) {
     for (int e = 0; e < kMaxWordListLines && m_reader.ReadLine(m_line); ++e) {
+        ++m_outcome.lines;
         if (e % 100 == 0) {
             m_progressText.assign(u"loading... (line : ");
             AppendDecimal(m_progressText, e);
@@ -162,9 +166,9 @@ FileRequest StopWordFileRequest() {
 
 StopWordOutcome DeleteWordsInFile(CCorpusDatabase& db, const std::u16string& path, IUserPrompt& prompt,
                                   IProgressSink& progress, IStatusText& status,
-                                  const std::function<void()>& showStatistics) {
+                                  const std::function<void()>& showStatistics, EncodingChoice encoding) {
     StopWordRun run(db, prompt, progress, status);
-    return run.Run(path, showStatistics);
+    return run.Run(path, showStatistics, encoding);
 }
 
 }  // namespace zorvia

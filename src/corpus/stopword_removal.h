@@ -9,6 +9,7 @@
 
 #include "corpus/corpus_database.h"
 #include "corpus/progress.h"
+#include "corpus/text_line_reader.h"
 #include "platform/prompt.h"
 
 namespace zorvia {
@@ -34,14 +35,17 @@ enum class StopWordResult {
 
 struct StopWordOutcome {
     StopWordResult result = StopWordResult::Failed;
-    std::int64_t statements = 0;  // DELETE statements sent
+    std::int64_t statements = 0;  // DELETE statements sent: the words listed
+    std::int64_t lines = 0;       // lines of the list read
     std::u16string errorText;     // SQLite's message when a statement failed
+    TextLineReader::Report reading;  // how the list was read (when it was read to its end)
 };
 
 // The command after its file chooser. `showStatistics` runs after the
 // commit, before "削除しました" (the main window shows its statistics page).
 StopWordOutcome DeleteWordsInFile(CCorpusDatabase& db, const std::u16string& path, IUserPrompt& prompt,
                                   IProgressSink& progress, IStatusText& status,
-                                  const std::function<void()>& showStatistics);
+                                  const std::function<void()>& showStatistics,
+                                  EncodingChoice encoding = EncodingChoice::Detect);
 
 }  // namespace zorvia

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "corpus/database_files.h"
@@ -180,12 +181,15 @@ TEST_F(ImportTest, AFailingStatementAbandonsTheFile) {
         });
 }
 
-TEST_F(ImportTest, BadInputIsStoredAsFarAsItReads) {
-    // Binary bytes named .txt: NULs cut lines, an undecodable byte ends one,
-    // and the text where it starts one.
-    ImportOutcome outcome = Import(dir.Write("binary.txt", "ab\0cd\nef\xff\x01gh\n\x80rest\n"s));
+// Binary bytes named .txt: NULs cut lines, an undecodable byte ends its
+// line, and at the start of one it is skipped: every line after it is kept.
+TEST_F(ImportTest, BadInputKeepsEveryLineAfterTheBytesThatDoNotDecode) {
+    ImportOutcome outcome = Import(dir.Write("binary.txt", "ab\0cd\nef\xff\x01gh\n\x80rest\n\x80\x80\nlast\n"s));
     ASSERT_EQ(outcome.result, ImportResult::Committed);
-    EXPECT_EQ(Lines(outcome.oid), (Texts{u"0|ab", u"1|ef", u"2|\x01gh"}));
+    EXPECT_EQ(Lines(outcome.oid), (Texts{u"0|ab", u"1|ef", u"2|\x01gh", u"3|rest", u"5|last"}));
+    EXPECT_EQ(outcome.reading.encoding, TextLineReader::Encoding::Cp932);
+    EXPECT_EQ(outcome.reading.undecodableBytes, 4);
+    EXPECT_EQ(outcome.reading.firstUndecodableLine, 2);
 
     // HTML that never closes its tag, or its comment.
     outcome = Import(dir.Write("open-tag.html", "shown<p class=\"x\nhidden\n"));
@@ -194,6 +198,40 @@ TEST_F(ImportTest, BadInputIsStoredAsFarAsItReads) {
     EXPECT_EQ(Lines(outcome.oid), (Texts{u"0|shown"}));
 
     EXPECT_TRUE(prompt.messages.empty());
+}
+
+// A Japanese text gives the same rows in every encoding the reader
+// detects; the encoding is kept nowhere in the corpus.
+TEST_F(ImportTest, EveryEncodingOfATextGivesTheSameRows) {
+    const std::string utf8 = "日本語のテキスト、です。\r\n\r\nＡＢＣ abc「引用」 ｘｙ\r\nｶﾀｶﾅ 終わり\r\n";
+    const auto utf16 = [&](const char* name, const char* mark) { return mark + *test::Iconv(name, "UTF-8", utf8); };
+    const std::pair<std::string, TextLineReader::Encoding> copies[] = {
+        {utf8, TextLineReader::Encoding::Utf8},
+        {"\xEF\xBB\xBF" + utf8, TextLineReader::Encoding::Utf8},
+        {*test::Iconv("CP932", "UTF-8", utf8), TextLineReader::Encoding::Cp932},
+        {utf16("UTF-16LE", "\xFF\xFE"), TextLineReader::Encoding::Utf16Le},
+        {utf16("UTF-16BE", "\xFE\xFF"), TextLineReader::Encoding::Utf16Be},
+    };
+    std::optional<std::pair<Texts, Texts>> first;
+    for (const auto& [bytes, encoding] : copies) {
+        const ImportOutcome outcome = Import(dir.Write("copy.txt", bytes));
+        ASSERT_EQ(outcome.result, ImportResult::Committed);
+        EXPECT_EQ(outcome.reading.encoding, encoding);
+        EXPECT_EQ(outcome.reading.undecodableBytes, 0);
+        const auto rows = std::make_pair(Lines(outcome.oid), Words(outcome.oid));
+        if (!first) first = rows;
+        EXPECT_EQ(rows, *first) << EncodingName(encoding);
+    }
+    EXPECT_EQ(first->first.size(), 3u);
+    EXPECT_EQ(first->second[0], test::W("日本語のテキスト、です。|日本語のテキスト、です。"));
+    EXPECT_EQ(test::QueryRows(db, u"SELECT DISTINCT memo FROM original_file"), Texts{u""});
+    EXPECT_EQ(test::QueryInt(db, u"SELECT count(*) FROM sqlite_master"), 5);
+
+    // Detection off: UTF-8 is read as code page 932, as the first versions did.
+    const ImportOutcome off =
+        ImportOneFile(db, dir.Write("off.txt", utf8), prompt, progress, status, {EncodingChoice::MarkOnly, false});
+    EXPECT_EQ(off.reading.encoding, TextLineReader::Encoding::Cp932);
+    EXPECT_NE(Lines(off.oid), first->first);
 }
 
 TEST_F(ImportTest, AFileAtTheLineLimitIsReadUpToItWithProgressAgainstTheLimit) {

@@ -122,6 +122,43 @@ TEST(CorpusCommands, NoCommandRunsInsideAnImportsTransaction) {
     EXPECT_TRUE(w.IsEnabled());
 }
 
+// A drop of several files ends with one message for the files with bytes
+// that did not decode, and the encoding of the last file in the status bar.
+// The command that shows a file in the pane decodes it as its import did.
+TEST(CorpusCommands, FilesAreReadInTheirOwnEncodingReportedAndShownSo) {
+    MainWindowFixture f;
+    CConcordancerDlg& w = f.Start();
+    const std::string apple = "りんご <b>and</b> 梨";
+    const Texts paths = {f.dir.Write("utf8.txt", apple + "\n"),
+                         f.dir.Write("bad.txt", "ok\n\x80" + *test::Iconv("CP932", "UTF-8", apple) + "\xFF\n"),
+                         f.dir.Write("page.html", *test::Iconv("CP932", "UTF-8",
+                                                               "<html><head><meta charset=\"shift_jis\"></head>"
+                                                               "<body><b>りんご</b></body></html>\n"))};
+    f.prompt.answers = {PromptAnswer::Yes};
+    f.prompt.shiftDown = true;
+    Drop(w, paths);
+    EXPECT_EQ(f.prompt.Texts(),
+              (Texts{paths[0] + u" をデータベースに追加しますか？",
+                     u"文字として読めないバイトのあるファイルがありました。そのバイトは飛ばして読み込みました。\n\n" +
+                         paths[1] + u"\n  cp932：2 行、5 語、読めないバイト 2 個（最初は 2 行目）"}));
+    EXPECT_EQ(w.GetStatusPart(0), u"文字コード cp932 : page.html");
+    EXPECT_EQ(test::QueryInt(w.m_db, u"SELECT count(*) FROM line"), 4);
+
+    // Each file as its import read it: text escaped, HTML rendered.
+    const auto show = [&](const std::u16string& path, const std::string& script) {
+        w.m_bodyFilePath = path;
+        Command(w, ID_OPEN_BODY_FILE);
+        EXPECT_TRUE(test::WaitUntil([&] { return w.m_body->IsPageLoaded(); }));
+        return test::RunScript(w.m_body->View(), script);
+    };
+    EXPECT_EQ(show(paths[0], "document.body.innerText.trim()"), apple);
+    EXPECT_EQ(show(paths[1], "document.body.innerText.trim()"), "ok\n" + apple);
+    EXPECT_EQ(show(paths[2], "document.querySelector('b').innerText"), "りんご");
+    // Detection off: the UTF-8 file is code page 932, for the import as for the pane.
+    w.m_settings.detectEncoding.value = false;
+    EXPECT_NE(show(paths[0], "document.body.innerText.trim()"), apple);
+}
+
 TEST(FileDeleteDialog, ListsOldestFirstAndRemovesTheFirstSelectedAfterAYes) {
     test::MainWindowFixture f;
     for (const char* name : {"/texts/b.html", "/texts/a.txt", "/texts/c.txt"}) f.AddCorpusFile(name, {"word"});

@@ -58,6 +58,8 @@ TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     EXPECT_EQ(dialog->ConcordanceCountField()->GetValue(), wxS("50"));
     EXPECT_EQ(dialog->WordListCountField()->GetValue(), wxS("20"));
     EXPECT_TRUE(dialog->IncrementalCheck()->GetValue());
+    EXPECT_TRUE(dialog->DetectEncodingCheck()->GetValue());
+    EXPECT_EQ(FromWx(dialog->DetectEncodingCheck()->GetLabel()), u"文字コードを自動判定する（UTF-8・UTF-16）");
 
     dialog->ConcordanceCountField()->SetValue(wxS("0"));
     dialog->WordListCountField()->SetValue(wxString());
@@ -82,12 +84,14 @@ TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     prompt.messages.clear();
     dialog->BodyLineField()->SetValue(wxS("100000"));
     dialog->IncrementalCheck()->SetValue(false);
+    dialog->DetectEncodingCheck()->SetValue(false);
     EXPECT_TRUE(dialog->OnBnClickedOk());
     EXPECT_TRUE(prompt.messages.empty());
     EXPECT_EQ(settings.bodyLine.value, 100000);
     EXPECT_EQ(settings.concordanceLineCount.value, 9999);
     EXPECT_EQ(settings.wordlistSearchCount.value, 25);
     EXPECT_FALSE(settings.useIncrementalSearch.value);
+    EXPECT_FALSE(settings.detectEncoding.value);
     dialog->Destroy();
     test::Pump();
 }

@@ -71,7 +71,8 @@ TEST(MainWindow, FirstStartWithoutSettingsFileAndTheMenu) {
               "horizontal-pane-border-x=110\n"
               "vertical-pane-border-y=200\n"
               "body-line=100\n"
-              "database-path=" + f.ProgramFile("x.zorviacorpusdb") + "\n");
+              "database-path=" + f.ProgramFile("x.zorviacorpusdb") + "\n"
+              "detect-encoding=1\n");
 }
 
 TEST(MainWindow, StoredPlacementIsUsedAndOutOfRangeBordersCorrected) {

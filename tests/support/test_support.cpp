@@ -1,6 +1,7 @@
 #include "support/test_support.h"
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -52,6 +53,20 @@ std::string ReadFileBytes(const std::string& path) {
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
+}
+
+std::optional<std::string> Iconv(const char* to, const char* from, const std::string& in) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    std::string out(in.size() * 4 + 8, '\0');
+    char* src = const_cast<char*>(in.data());
+    char* dst = out.data();
+    std::size_t srcLeft = in.size(), dstLeft = out.size();
+    const std::size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+    iconv_close(cd);
+    if (r == static_cast<std::size_t>(-1) || srcLeft != 0) return std::nullopt;
+    out.resize(out.size() - dstLeft);
+    return out;
 }
 
 pid_t StartProgram(const TempDir& scratch, std::vector<std::string> args, const std::string& cwd) {

@@ -43,6 +43,10 @@ private:
 
 std::string ReadFileBytes(const std::string& path);
 
+// Text through glibc's iconv ("CP932", "EUC-JP", "UTF-16LE", ...); nothing
+// when it refuses the input.
+std::optional<std::string> Iconv(const char* to, const char* from, const std::string& in);
+
 // A finished program: its exit status (128 + the signal that ended it, -1
 // when it could not start or ran out of time) and what it wrote.
 struct ProgramRun {

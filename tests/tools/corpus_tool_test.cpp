@@ -2,7 +2,9 @@
 // temporary directory; its output and the corpus it leaves are checked.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -118,6 +120,8 @@ TEST_F(CorpusTool, BadArgumentsAreRefused) {
                                                {"search", "the", "--limit", "0"}, {"search", "the", "--limit", "9999999999"},
                                                {"words", "--wide"}, {"optimize", "now"}, {"stats", "extra"},
                                                {"import"}, {"remove-words"}, {"remove-file", "x"},
+                                               {"import", "--encoding"}, {"import", "--encoding", "latin1", "a.txt"},
+                                               {"remove-words", "--strict", "a.txt"}, {"import", "--fast", "a.txt"},
                                                {"remove-file", "-3"}, {"remove-file", "99999999999"}, {"nonsense"}}) {
         const test::ProgramRun run = Run(args);
         EXPECT_EQ(run.status, 2) << args[0];
@@ -136,7 +140,7 @@ TEST_F(CorpusTool, ImportsListsAndRemovesFilesAndWords) {
     // fail without stopping the others.
     test::ProgramRun run = Run({"import", "a.txt", "notes.doc", "missing.txt", odd}, dir.path());
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.out, "imported oid 1: " + dir.NativeFile("a.txt") + " (2 lines, 4 words)")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "imported oid 1: " + dir.NativeFile("a.txt") + " (cp932, 2 lines, 4 words)")) << run.out;
     EXPECT_TRUE(Contains(run.out, "imported oid 2: ")) << run.out;
     EXPECT_TRUE(Contains(run.err, "ファイル形式が不明です。追加できません。")) << run.err;
     EXPECT_TRUE(Contains(run.err, "notes.doc: not imported: unknown file kind")) << run.err;
@@ -171,6 +175,96 @@ TEST_F(CorpusTool, ImportsListsAndRemovesFilesAndWords) {
     run = Run({"remove-words", dir.NativeFile("end.txt")});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(Contains(run.err, "no word was deleted: database is locked")) << run.err;
+}
+
+// Each file is read in its own encoding and says which; bytes that do not
+// decode are a warning, or with --strict a refusal. The tool's own UTF-8
+// word list read back removes every word.
+TEST_F(CorpusTool, ReportsHowEachFileWasReadAndWarnsOfBytesThatDidNotDecode) {
+    const std::string text = "日本語 の テキスト\nsecond line\n";
+    dir.Write("utf8.txt", text);
+    dir.Write("sjis.txt", *test::Iconv("CP932", "UTF-8", text));
+    dir.Write("bad.txt", "one\n\x80two\nthree\xFF four\n");
+    test::ProgramRun run = Run({"import", "utf8.txt", "sjis.txt", "bad.txt"}, dir.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "imported oid 1: " + dir.NativeFile("utf8.txt") + " (utf-8, 2 lines, 5 words)\n"
+                       "imported oid 2: " + dir.NativeFile("sjis.txt") + " (cp932, 2 lines, 5 words)\n"
+                       "imported oid 3: " + dir.NativeFile("bad.txt") + " (cp932, 4 lines, 4 words)\n");
+    EXPECT_EQ(run.err, "warning: " + dir.NativeFile("bad.txt") + ": 2 bytes could not be decoded as cp932 (first at line 2)\n");
+
+    // Code page 932 forced to UTF-8 does not decode, and --strict refuses it.
+    run = Run({"import", "--strict", "--encoding=utf-8", "sjis.txt"}, dir.path());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, "bytes could not be decoded as utf-8 (first at line 1)\n")) << run.err;
+    EXPECT_TRUE(Contains(run.err, "sjis.txt: not imported (--strict)\n")) << run.err;
+    EXPECT_EQ(Count(u"SELECT count(*) FROM original_file"), 3);
+
+    run = Run({"wordlist"});
+    const auto lines = std::count(run.out.begin(), run.out.end(), '\n');
+    dir.Write("list.txt", run.out);
+    run = Run({"remove-words", "--encoding", "auto", dir.NativeFile("list.txt")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "deleted the words of " + dir.NativeFile("list.txt") + " (utf-8, " + std::to_string(lines) +
+                           " lines, " + std::to_string(2 * lines) + " words)\n");
+    EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 0);
+}
+
+// Only a corpus, a new file or an empty one is opened; a query that fails is
+// an error, never an empty result; inputs must be regular files.
+TEST_F(CorpusTool, RefusesWhatIsNoCorpusAndReportsEveryFailedQuery) {
+    const auto refused = [&](const std::string& db, std::vector<std::string> args, const std::string& message) {
+        args.insert(args.begin(), {ZORVIA_CORPUS_TOOL, db});
+        const test::ProgramRun run = test::RunProgram(args);
+        EXPECT_EQ(run.status, 1) << db;
+        EXPECT_TRUE(Contains(run.err, message)) << db << ": " << run.err;
+        EXPECT_EQ(run.out, "") << db;
+    };
+    refused("", {"stats"}, "'' names no corpus file");
+    refused(":memory:", {"import", "x.txt"}, "':memory:' names no corpus file");
+    const std::string foreign = dir.NativeFile("other.sqlite");
+    {
+        CCorpusDatabase db;
+        ASSERT_TRUE(db.Open(W(foreign.c_str())) && db.Exec(u"CREATE TABLE foo ( x )"));
+    }
+    const std::string bytes = test::ReadFileBytes(foreign);
+    refused(foreign, {"import", dir.NativeFile("none.txt")}, "is not a corpus database (it holds other tables)");
+    EXPECT_EQ(test::ReadFileBytes(foreign), bytes);
+
+    // Inputs that are not regular files.
+    AddSample();
+    ASSERT_EQ(mkfifo(dir.NativeFile("fifo.txt").c_str(), 0600), 0);
+    refused(path, {"import", dir.NativeFile("fifo.txt")}, "fifo.txt: not a regular file");
+    refused(path, {"remove-words", dir.NativeFile("fifo.txt")}, "fifo.txt: not a regular file");
+
+    // Another program holding the corpus locked.
+    CCorpusDatabase other;
+    ASSERT_TRUE(other.Open(W(path.c_str())) && other.Exec(u"BEGIN EXCLUSIVE"));
+    refused(path, {"files"}, "cannot open database " + path + ": database is locked");
+    ASSERT_TRUE(other.Exec(u"ROLLBACK"));
+
+    // Damaged pages: the index of the words and the table of the files.
+    const int pageSize = test::QueryInt(other, u"PRAGMA page_size");
+    std::string damaged = test::ReadFileBytes(path);
+    for (const char16_t* name : {u"word_word_upper", u"original_file"}) {
+        const int page = test::QueryInt(other, u"SELECT rootpage FROM sqlite_master WHERE name='" + std::u16string(name) + u"'");
+        damaged.replace(static_cast<std::size_t>(page - 1) * pageSize, pageSize, pageSize, '\xFF');
+    }
+    other.Close();
+    dir.Write("c.zorviacorpusdb", damaged);
+    for (const char* command : {"search", "words", "wordlist", "stats", "files"}) {
+        refused(path, command == std::string("search") ? std::vector<std::string>{"search", "the"}
+                                                       : std::vector<std::string>{command},
+                "zorvia-corpus: database disk image is malformed\n");
+    }
+
+    // A new corpus that cannot be written (no file may grow: a full disk)
+    // leaves no file behind. The messages pass through a pipe, which may.
+    const std::string fresh = dir.NativeFile("fresh.zorviacorpusdb");
+    const test::ProgramRun run = test::RunProgram(
+        {"/bin/sh", "-c", "{ (trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"); echo \"status $?\"; } 2>&1 | cat",
+         ZORVIA_CORPUS_TOOL, fresh, "stats"});
+    EXPECT_TRUE(Contains(run.out, "cannot create the corpus " + fresh + ": disk I/O error\nstatus 1\n")) << run.out;
+    EXPECT_FALSE(std::filesystem::exists(fresh));
 }
 
 TEST_F(CorpusTool, CtrlCRollsBackTheCurrentFileAndStops) {

@@ -2,12 +2,14 @@
 // remove-words. They run the application's own operations; the questions
 // those ask are answered here (the tool is not interactive), and their
 // messages go to standard error.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -125,6 +127,65 @@ std::u16string FullPath(const std::string& arg) {
     return Utf8ToWide(ec ? arg : full.string());
 }
 
+// Only a regular file is read: a FIFO would be empty for the second pass,
+// and a device may never end.
+bool IsRegularFile(const std::u16string& path) {
+    struct stat status {};
+    return ::stat(NativePath(path).c_str(), &status) == 0 && S_ISREG(status.st_mode);
+}
+
+// The options of the commands that read text files, and the files.
+struct ReadOptions {
+    EncodingChoice encoding = EncodingChoice::Detect;
+    bool strict = false;
+    std::vector<std::string> files;
+};
+
+// --encoding NAME (or --encoding=NAME), --strict where the command takes it,
+// "--" before names that begin with "--". Nothing, after a message, on a bad
+// argument.
+std::optional<ReadOptions> ParseReadOptions(const std::string& command, const std::vector<std::string>& args,
+                                            bool takesStrict) {
+    ReadOptions options;
+    bool optionsEnded = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.rfind("--", 0) != 0) {
+            options.files.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--strict" && takesStrict) {
+            options.strict = true;
+        } else if (arg == "--encoding" || arg.rfind("--encoding=", 0) == 0) {
+            const bool separate = arg == "--encoding";
+            if (separate && i + 1 == args.size()) {
+                PrintError(command + ": --encoding needs a name");
+                return std::nullopt;
+            }
+            const std::string name = separate ? args[++i] : arg.substr(11);
+            const auto choice = ParseEncodingChoice(name);
+            if (!choice) {
+                PrintError(command + ": unknown encoding '" + name +
+                           "' (auto, cp932, utf-8, utf-16le, utf-16be or euc-jp)");
+                return std::nullopt;
+            }
+            options.encoding = *choice;
+        } else {
+            PrintError(command + ": unknown option '" + arg + "'");
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+// The line on standard error for bytes that did not decode.
+void WarnUndecodable(const std::u16string& path, const TextLineReader::Report& reading) {
+    if (reading.undecodableBytes == 0) return;
+    std::fprintf(stderr, "warning: %s: %lld bytes could not be decoded as %s (first at line %lld)\n",
+                 WideToUtf8(path).c_str(), static_cast<long long>(reading.undecodableBytes),
+                 EncodingName(reading.encoding), static_cast<long long>(reading.firstUndecodableLine));
+}
+
 bool ParseOid(const std::string& text, int& oid) {
     if (text.empty() || text.size() > 10) return false;
     long long value = 0;
@@ -139,11 +200,17 @@ bool ParseOid(const std::string& text, int& oid) {
 
 // --- the commands ----------------------------------------------------------------
 
-int RunImport(ToolContext& context, const std::vector<std::string>& args) {
+int RunImport(ToolContext& context, const std::vector<std::string>& arguments) {
+    const auto parsed = ParseReadOptions("import", arguments, true);
+    if (!parsed) return kExitUsage;
+    const std::vector<std::string>& args = parsed->files;
     if (args.empty()) {
         PrintError("import: no file given");
         return kExitUsage;
     }
+    ImportOptions options;
+    options.encoding = parsed->encoding;
+    options.refuseUndecodable = parsed->strict;
     InterruptScope interrupts;
     ToolPrompt prompt;
     NoStatusBar status;
@@ -160,13 +227,25 @@ int RunImport(ToolContext& context, const std::vector<std::string>& args) {
             exitStatus = kExitFailed;
             continue;
         }
+        if (!IsRegularFile(path)) {
+            PrintError(arg + ": not a regular file");
+            exitStatus = kExitFailed;
+            continue;
+        }
         TerminalProgress progress;
-        const ImportOutcome outcome = ImportOneFile(context.db, path, prompt, progress, status);
+        const ImportOutcome outcome = ImportOneFile(context.db, path, prompt, progress, status, options);
         switch (outcome.result) {
             case ImportResult::Committed:
-                std::printf("imported oid %d: %s (%lld lines, %lld words)\n", outcome.oid, WideToUtf8(path).c_str(),
-                            static_cast<long long>(outcome.lines), static_cast<long long>(outcome.words));
+                std::printf("imported oid %d: %s (%s, %lld lines, %lld words)\n", outcome.oid, WideToUtf8(path).c_str(),
+                            EncodingName(outcome.reading.encoding), static_cast<long long>(outcome.lines),
+                            static_cast<long long>(outcome.words));
                 std::fflush(stdout);
+                WarnUndecodable(path, outcome.reading);
+                break;
+            case ImportResult::Undecodable:
+                WarnUndecodable(path, outcome.reading);
+                PrintError(arg + ": not imported (--strict)");
+                exitStatus = kExitFailed;
                 break;
             case ImportResult::UnknownKind:
                 PrintError(arg + ": not imported: unknown file kind (.txt, .html and .htm are imported)");
@@ -195,7 +274,10 @@ int RunFiles(ToolContext& context, const std::vector<std::string>& args) {
         PrintError("files: takes no arguments");
         return kExitUsage;
     }
-    for (const RegisteredFile& file : ListRegisteredFiles(context.db)) {
+    const StatementCheck check(context.db);
+    const std::vector<RegisteredFile> files = ListRegisteredFiles(context.db);
+    if (check.Failed()) return kExitFailed;
+    for (const RegisteredFile& file : files) {
         std::printf("%d\t%s\t%s\n", file.oid, WideToUtf8(FormatRegistrationDate(file.date)).c_str(),
                     WideToUtf8(file.path).c_str());
     }
@@ -225,7 +307,10 @@ int RunRemoveFile(ToolContext& context, const std::vector<std::string>& args) {
     return kExitFailed;
 }
 
-int RunRemoveWords(ToolContext& context, const std::vector<std::string>& args) {
+int RunRemoveWords(ToolContext& context, const std::vector<std::string>& arguments) {
+    const auto parsed = ParseReadOptions("remove-words", arguments, false);
+    if (!parsed) return kExitUsage;
+    const std::vector<std::string>& args = parsed->files;
     if (args.size() != 1) {
         PrintError("remove-words: one list file expected");
         return kExitUsage;
@@ -235,15 +320,22 @@ int RunRemoveWords(ToolContext& context, const std::vector<std::string>& args) {
         PrintError(args[0] + ": no such file");
         return kExitFailed;
     }
+    if (!IsRegularFile(path)) {
+        PrintError(args[0] + ": not a regular file");
+        return kExitFailed;
+    }
     InterruptScope interrupts;
     ToolPrompt prompt;
     TerminalProgress progress;
     NoStatusBar status;
-    const StopWordOutcome outcome = DeleteWordsInFile(context.db, path, prompt, progress, status, {});
+    const StopWordOutcome outcome =
+        DeleteWordsInFile(context.db, path, prompt, progress, status, {}, parsed->encoding);
     switch (outcome.result) {
         case StopWordResult::Deleted:
-            std::printf("deleted the words of %s (%lld statements)\n", WideToUtf8(path).c_str(),
+            std::printf("deleted the words of %s (%s, %lld lines, %lld words)\n", WideToUtf8(path).c_str(),
+                        EncodingName(outcome.reading.encoding), static_cast<long long>(outcome.lines),
                         static_cast<long long>(outcome.statements));
+            WarnUndecodable(path, outcome.reading);
             return 0;
         case StopWordResult::OpenFailed:
             PrintError(args[0] + ": cannot be opened");
@@ -260,12 +352,12 @@ int RunRemoveWords(ToolContext& context, const std::vector<std::string>& args) {
 
 }  // namespace
 
-extern const ToolCommand kImportCommand = {"import", "FILE...        add text and HTML files, one transaction each",
-                                    &RunImport};
+extern const ToolCommand kImportCommand = {
+    "import", "[--encoding E] [--strict] FILE...  add text and HTML files, one transaction each", &RunImport};
 extern const ToolCommand kFilesCommand = {"files", "               list the registered files: oid, date, path",
                                    &RunFiles};
 extern const ToolCommand kRemoveFileCommand = {"remove-file", "OID            remove a registered file", &RunRemoveFile};
-extern const ToolCommand kRemoveWordsCommand = {"remove-words", "LISTFILE       remove every word listed in the file",
-                                         &RunRemoveWords};
+extern const ToolCommand kRemoveWordsCommand = {
+    "remove-words", "[--encoding E] LISTFILE  remove every word listed in the file", &RunRemoveWords};
 
 }  // namespace zorvia::tool

@@ -22,7 +22,9 @@ bool NoArguments(const char* command, const std::vector<std::string>& args) {
 
 int RunStats(ToolContext& context, const std::vector<std::string>& args) {
     if (!NoArguments("stats", args)) return 2;
+    const StatementCheck check(context.db);
     const CorpusCounts counts = QueryCorpusCounts(context.db, false, nullptr);
+    if (check.Failed()) return 1;
     std::printf("files\t%d\nlines\t%d\nwords\t%d\nunique words\t%d\n", counts.files, counts.lines, counts.words,
                 counts.uniqueWords);
     return 0;
@@ -30,7 +32,10 @@ int RunStats(ToolContext& context, const std::vector<std::string>& args) {
 
 int RunWordList(ToolContext& context, const std::vector<std::string>& args) {
     if (!NoArguments("wordlist", args)) return 2;
-    for (const WordCount& entry : QueryCompleteWordList(context.db)) {
+    const StatementCheck check(context.db);
+    const std::vector<WordCount> words = QueryCompleteWordList(context.db);
+    if (check.Failed()) return 1;
+    for (const WordCount& entry : words) {
         std::printf("%s\t%d\n", WideToUtf8(entry.word).c_str(), entry.count);
     }
     return 0;

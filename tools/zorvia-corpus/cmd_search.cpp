@@ -3,6 +3,8 @@
 // before and after).
 #include <cstdio>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "concordance/concordance_search.h"
 #include "concordance/hit_lookups.h"
@@ -29,8 +31,11 @@ int RunSearch(ToolContext& context, const std::vector<std::string>& args) {
     const std::u16string word = Utf8ToWide(options->positional[0]);
     CCorpusDatabase& db = context.db;
 
+    const StatementCheck check(db);
     std::vector<ConcordanceHit> hits = SearchConcordance(db, word, options->limit);
+    if (check.Failed()) return 1;
     LineCache cache;
+    std::vector<std::string> records;
     std::map<int, std::u16string> fileNames;  // by oid
     for (std::size_t i = 0; i < hits.size(); ++i) {
         ConcordanceHit& hit = hits[i];
@@ -54,8 +59,11 @@ int RunSearch(ToolContext& context, const std::vector<std::string>& args) {
                      FitKeepingStart(OneLineField(text->right), kContextWidth) + u"  " +
                      OneLineField(file->second) + u":" + lineNumber;
         }
-        std::printf("%s\n", WideToUtf8(record).c_str());
+        records.push_back(WideToUtf8(record));
     }
+    // The lines are printed only when every lookup behind them succeeded.
+    if (check.Failed()) return 1;
+    for (const std::string& record : records) std::printf("%s\n", record.c_str());
     if (hits.empty() && !options->tsv) std::fprintf(stderr, "no occurrences of '%s'\n", options->positional[0].c_str());
     return 0;
 }

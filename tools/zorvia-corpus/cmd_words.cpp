@@ -21,10 +21,12 @@ int RunWords(ToolContext& context, const std::vector<std::string>& args) {
         PrintError("words takes at most one prefix");
         return 2;
     }
+    const StatementCheck check(context.db);
     const std::vector<WordListRow> rows =
         options->positional.empty()
             ? QueryFrequencyTable(context.db, options->limit)
             : QueryWordsStartingWith(context.db, Utf8ToWide(options->positional[0]), options->limit);
+    if (check.Failed()) return 1;
 
     int wordWidth = 1;
     std::size_t countWidth = 1;

@@ -1,11 +1,13 @@
 #include <cstdio>
 #include <cstddef>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "app/command_line.h"
 #include "corpus/database_files.h"
+#include "platform/file_status.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
 #include "tool.h"
@@ -15,7 +17,94 @@ namespace zorvia::tool {
 
 void PrintError(const std::string& message) { std::fprintf(stderr, "zorvia-corpus: %s\n", message.c_str()); }
 
+bool StatementCheck::Failed() const {
+    if (m_db.GetFailureCount() == m_failuresBefore) return false;
+    PrintError(WideToUtf8(m_db.GetErrorText()));
+    return true;
+}
+
 namespace {
+
+// The schema in one transaction, so that a file is either a whole corpus or
+// left as it was. `error` receives the message of the first failure.
+bool CreateSchema(CCorpusDatabase& db, std::u16string& error) {
+    bool ok = db.Exec(u"BEGIN");
+    for (const char16_t* statement : kSchemaStatements) ok = ok && db.Exec(statement);
+    ok = ok && db.Exec(u"COMMIT");
+    if (!ok) {
+        error = db.GetErrorText();
+        db.Exec(u"ROLLBACK");
+    }
+    return ok;
+}
+
+// Opens the corpus a command works on. A missing or empty file is given the
+// corpus schema (unless the command only reads an existing corpus); an
+// existing corpus is used as it is, read-only for the commands that only
+// read; any other file is refused and left untouched.
+enum class CorpusAccess {
+    Write,         // a missing or empty file is given the schema
+    Read,          // the same, but an existing corpus is opened read-only
+    ExistingOnly,  // only an existing corpus, read-only; nothing is ever created
+};
+
+bool OpenCorpus(ToolContext& context, const std::string& arg, CorpusAccess access) {
+    const bool readOnly = access != CorpusAccess::Write;
+    if (arg.empty() || arg == ":memory:") {
+        PrintError("'" + arg + "' names no corpus file");
+        return false;
+    }
+    // SQLite takes a name beginning with "file:" for a URI; "./" keeps every
+    // relative name a plain file name.
+    context.databasePath = Utf8ToWide(arg[0] == '/' ? arg : "./" + arg);
+    CCorpusDatabase& db = context.db;
+    const CorpusFileProbe probe = ProbeCorpusFile(context.databasePath);
+    switch (probe.state) {
+        case CorpusFileState::Corpus:
+            if (readOnly ? db.OpenReadOnly(context.databasePath) : OpenDatabase(db, context.databasePath)) return true;
+            break;
+        case CorpusFileState::Missing:
+        case CorpusFileState::Empty: {
+            if (access == CorpusAccess::ExistingOnly) {
+                PrintError("cannot read " + arg + ": " +
+                           (probe.state == CorpusFileState::Missing ? "no such file" : "not a corpus database"));
+                return false;
+            }
+            std::u16string error;
+            if (!OpenDatabase(db, context.databasePath)) {
+                error = db.GetErrorText();
+            } else if (CreateSchema(db, error)) {
+                return true;
+            }
+            db.Close();
+            // A corpus that could not be made (a full disk, say) leaves no
+            // empty file behind.
+            if (probe.state == CorpusFileState::Missing) {
+                std::error_code ec;
+                std::filesystem::remove(NativePath(context.databasePath) + "-journal", ec);
+                std::filesystem::remove(NativePath(context.databasePath), ec);
+            }
+            PrintError("cannot create the corpus " + arg + ": " + WideToUtf8(error));
+            return false;
+        }
+        case CorpusFileState::NotCorpus:
+            PrintError(arg + " is not a corpus database (it holds other tables); it was left unchanged");
+            return false;
+        case CorpusFileState::NotDatabase:
+            PrintError(arg + " is not a corpus database: " + WideToUtf8(probe.errorText));
+            return false;
+        case CorpusFileState::Locked:
+        case CorpusFileState::Unreadable:
+            PrintError("cannot open database " + arg + ": " + WideToUtf8(probe.errorText));
+            return false;
+    }
+    PrintError("cannot open database " + arg + ": " + WideToUtf8(db.GetErrorText()));
+    return false;
+}
+
+bool IsReadCommand(const std::string& name) {
+    return name == "search" || name == "words" || name == "wordlist" || name == "stats" || name == "files";
+}
 
 // One line per command: its name and arguments, then what it does (on a
 // line of its own when the arguments are long).
@@ -37,13 +126,21 @@ void PrintUsage(std::FILE* out) {
         "Usage: zorvia-corpus [OPTION]... DB COMMAND [ARG]...\n"
         "Build, search and maintain a Zorvia Concordancer corpus without a window.\n"
         "\n"
-        "DB is a corpus database file (*.zorviacorpusdb); it is created with the corpus\n"
-        "schema when it is missing. The commands run the application's own code, so a\n"
-        "corpus built here opens in the window and the other way round.\n"
+        "DB is a corpus database file (*.zorviacorpusdb). A missing or empty file is given\n"
+        "the corpus schema (kwic and export-vrt only read an existing corpus); any other\n"
+        "file that is not a corpus is refused and left unchanged. The commands run the\n"
+        "application's own code, so a corpus built here opens in the window and the\n"
+        "other way round.\n"
         "\n"
         "Commands:\n";
     for (const ToolCommand* command : AllCommands()) text += CommandLine(*command);
     text +=
+        "\n"
+        "Options of import and remove-words:\n"
+        "  --encoding E            auto (detect; the default), cp932, utf-8, utf-16le,\n"
+        "                          utf-16be or euc-jp\n"
+        "  --strict                import: a file with undecodable bytes is rolled back\n"
+        "                          and the exit status is 1\n"
         "\n"
         "Options of search and words:\n"
         "  --limit N               at most N lines (search: 50, words: 20)\n"
@@ -116,31 +213,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     ToolContext context;
-    context.databasePath = Utf8ToWide(args[0]);
-    if (command->readOnly) {
-        const CorpusFileProbe probe = ProbeCorpusFile(context.databasePath);
-        if (probe.state != CorpusFileState::Corpus || !context.db.OpenReadOnly(context.databasePath)) {
-            const std::string why = probe.state == CorpusFileState::Missing ? "no such file"
-                                    : !probe.errorText.empty()              ? WideToUtf8(probe.errorText)
-                                                                            : "not a corpus database";
-            PrintError("cannot read " + args[0] + ": " + why);
-            return 1;
-        }
-        const std::vector<std::string> rest(args.begin() + 2, args.end());
-        return command->run(context, rest);
-    }
-    // Exactly as the application opens its corpus: create the schema when
-    // it is missing, use the file unchanged when it is there.
-    if (!OpenDatabaseWithSchema(context.db, context.databasePath)) {
-        PrintError("cannot open database " + args[0] + ": " + WideToUtf8(context.db.GetErrorText()));
-        return 1;
-    }
-    // A file that is not a corpus opens without error; say so before any
-    // command runs against it.
-    if (!context.db.Exec(u"SELECT count(*) FROM original_file")) {
-        PrintError(args[0] + " is not a corpus database: " + WideToUtf8(context.db.GetErrorText()));
-        return 1;
-    }
+    const CorpusAccess access = command->readOnly          ? CorpusAccess::ExistingOnly
+                                : IsReadCommand(command->name) ? CorpusAccess::Read
+                                                               : CorpusAccess::Write;
+    if (!OpenCorpus(context, args[0], access)) return 1;
     const std::vector<std::string> rest(args.begin() + 2, args.end());
     return command->run(context, rest);
 }

@@ -31,4 +31,18 @@ struct ToolCommand {
 // Error message on standard error, prefixed with the program name.
 void PrintError(const std::string& message);
 
+// Watches the statements a command runs from its creation on: Failed()
+// prints SQLite's message of a failure and says whether there was one, so
+// that a command never reports an empty or zero result that a failed query
+// produced.
+class StatementCheck {
+public:
+    explicit StatementCheck(const CCorpusDatabase& db) : m_db(db), m_failuresBefore(db.GetFailureCount()) {}
+    bool Failed() const;
+
+private:
+    const CCorpusDatabase& m_db;
+    std::uint64_t m_failuresBefore;
+};
+
 }  // namespace zorvia::tool

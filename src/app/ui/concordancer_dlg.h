@@ -18,6 +18,7 @@
 #include "analysis/job.h"
 #include "concordance/concordance_hit.h"
 #include "corpus/corpus_database.h"
+#include "corpus/file_import.h"
 #include "app/ui/word_input_service.h"
 #include "platform/prompt.h"
 #include "wordlist/word_list.h"
@@ -79,6 +80,10 @@ public:
     void OnDropFiles(wxDropFilesEvent& event);
     void OnDeleteFile(wxCommandEvent& event);
     void OnDeleteWordsInFile(wxCommandEvent& event);
+    // After a command that read files: one message listing those with
+    // bytes that did not decode, and the encoding of the last one in the
+    // status bar.
+    void ReportFileReadings();
 
     // --- search, hits and word list --------------------------------------------
     void OnBnClickedSearch();
@@ -137,6 +142,8 @@ public:
     int m_rememberedWordIndex = -1;
     std::u16string m_typedWord;
     std::u16string m_searchWord;
+    // The files read by the running command, for its report.
+    std::vector<FileReading> m_fileReadings;
 
     wxPanel* m_panel = nullptr;
     wxStaticText* m_wordLabel = nullptr;

@@ -3,6 +3,7 @@
 #include <wx/dnd.h>
 #include <wx/event.h>
 
+#include "app/con_settings.h"
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
 #include "app/ui/status_part_text.h"
@@ -29,7 +30,21 @@ bool CConcordancerDlg::ImportFile(const std::u16string& path) {
     StopAnalysisJobs();
     CConProgressDlg progress(this);
     CStatusPartText status(*this);
-    return zorvia::ImportFile(m_db, path, Prompt(), progress, status);
+    ImportOptions options;
+    options.encoding = m_settings.TextFileEncoding();
+    const ImportOutcome outcome = ImportOneFile(m_db, path, Prompt(), progress, status, options);
+    if (outcome.result == ImportResult::Committed)
+        m_fileReadings.push_back({path, outcome.reading, outcome.lines, outcome.words});
+    return outcome.result == ImportResult::Committed;
+}
+
+void CConcordancerDlg::ReportFileReadings() {
+    if (m_fileReadings.empty()) return;
+    // One message for the whole command, however many files it read.
+    if (const auto message = UndecodableBytesMessage(m_fileReadings))
+        Prompt().Message(*message, PromptButtons::Ok, PromptIcon::Exclamation);
+    SetStatusPart(0, ReadEncodingStatus(m_fileReadings.back()));
+    m_fileReadings.clear();
 }
 
 void CConcordancerDlg::OnAddFile(wxCommandEvent&) {
@@ -37,8 +52,10 @@ void CConcordancerDlg::OnAddFile(wxCommandEvent&) {
     const auto path = PromptForFile(Prompt(), AddFileRequest());
     if (!path) return;
     Trace("filename : %s\n", TraceText(*path).c_str());
+    m_fileReadings.clear();
     ImportFile(*path);
     MyVersionPage(true);
+    ReportFileReadings();
 }
 
 void CConcordancerDlg::OnDropFiles(wxDropFilesEvent& event) {
@@ -50,8 +67,10 @@ void CConcordancerDlg::OnDropFiles(wxDropFilesEvent& event) {
     std::vector<std::u16string> paths;
     paths.reserve(static_cast<std::size_t>(event.GetNumberOfFiles()));
     for (int i = 0; i < event.GetNumberOfFiles(); ++i) paths.push_back(FromWx(event.GetFiles()[i]));
+    m_fileReadings.clear();
     ImportDroppedFiles(paths, Prompt(), [this](const std::u16string& path) { ImportFile(path); });
     MyVersionPage(true);
+    ReportFileReadings();
 }
 
 void CConcordancerDlg::OnDeleteFile(wxCommandEvent&) {
@@ -72,7 +91,12 @@ void CConcordancerDlg::OnDeleteWordsInFile(wxCommandEvent&) {
     StopAnalysisJobs();
     CConProgressDlg progress(this);
     CStatusPartText status(*this);
-    DeleteWordsInFile(m_db, *path, Prompt(), progress, status, [this] { MyVersionPage(true); });
+    const StopWordOutcome outcome = DeleteWordsInFile(m_db, *path, Prompt(), progress, status,
+                                                      [this] { MyVersionPage(true); }, m_settings.TextFileEncoding());
+    m_fileReadings.clear();
+    if (outcome.result == StopWordResult::Deleted)
+        m_fileReadings.push_back({*path, outcome.reading, outcome.lines, outcome.statements});
+    ReportFileReadings();
 }
 
 }  // namespace zorvia

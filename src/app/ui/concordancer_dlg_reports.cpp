@@ -9,6 +9,7 @@
 #include "corpus/database_files.h"
 #include "corpus/defrag.h"
 #include "html/report_pages.h"
+#include "html/source_file_page.h"
 #include "html/ui/body_browser.h"
 #include "platform/text_convert.h"
 #include "platform/tick.h"
@@ -62,7 +63,16 @@ void CConcordancerDlg::OnDefrag() {
     ShowPage(BuildDefragReport(result.beforeBytes, result.afterBytes, m_pageHead));
 }
 
-void CConcordancerDlg::OnOpenBodyFile() { m_body->NavigateTo(m_bodyFilePath); }
+void CConcordancerDlg::OnOpenBodyFile() {
+    // The file decoded as its import decodes it (detected again from its
+    // bytes); a path that cannot be read (none yet, or gone) is left to the
+    // view.
+    if (const auto page = BuildSourceFilePage(m_bodyFilePath, m_settings.TextFileEncoding())) {
+        m_body->ShowDocument(*page, m_bodyFilePath);
+        return;
+    }
+    m_body->NavigateTo(m_bodyFilePath);
+}
 
 // --- the word-input service ------------------------------------------------------
 

@@ -32,6 +32,9 @@ CConOptionDlg::CConOptionDlg(wxWindow* parent, CConSettings& settings, IUserProm
     m_bodyLines = NumberField(this, ID_OPTION_BODY_LINES, settings.bodyLine.value);
     m_concordanceCount = NumberField(this, ID_OPTION_CONCORDANCE_COUNT, settings.concordanceLineCount.value);
     m_wordListCount = NumberField(this, ID_OPTION_WORDLIST_COUNT, settings.wordlistSearchCount.value);
+    m_detectEncoding =
+        new wxCheckBox(this, ID_OPTION_DETECT_ENCODING, ToWx(u"文字コードを自動判定する（UTF-8・UTF-16）"));
+    m_detectEncoding->SetValue(settings.detectEncoding.value);
 
     auto* grid = new wxFlexGridSizer(3, wxSize(8, 6));
     auto addRow = [&](const char16_t* label, wxTextCtrl* field, const char16_t* unit) {
@@ -54,6 +57,7 @@ CConOptionDlg::CConOptionDlg(wxWindow* parent, CConSettings& settings, IUserProm
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(m_incremental, 0, wxALL, 10);
     column->Add(grid, 0, wxLEFT | wxRIGHT, 10);
+    column->Add(m_detectEncoding, 0, wxLEFT | wxRIGHT | wxTOP, 10);
     column->Add(buttons, 0, wxEXPAND | wxALL, 10);
     SetSizerAndFit(column);
 
@@ -81,6 +85,7 @@ bool CConOptionDlg::OnBnClickedOk() {
     m_settings.concordanceLineCount.value = fields[1].value;
     m_settings.wordlistSearchCount.value = fields[2].value;
     m_settings.useIncrementalSearch.value = m_incremental->GetValue();
+    m_settings.detectEncoding.value = m_detectEncoding->GetValue();
     return true;
 }
 

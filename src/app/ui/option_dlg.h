@@ -1,5 +1,6 @@
-// The options dialog: incremental search, lines of context, and the two
-// result limits. OK stores the values in the settings in memory only.
+// The options dialog: incremental search, lines of context, the two result
+// limits and the detection of text encodings. OK stores the values in the
+// settings in memory only.
 #pragma once
 
 #include <wx/dialog.h>
@@ -25,6 +26,7 @@ public:
     wxTextCtrl* ConcordanceCountField() const { return m_concordanceCount; }
     wxTextCtrl* WordListCountField() const { return m_wordListCount; }
     wxCheckBox* IncrementalCheck() const { return m_incremental; }
+    wxCheckBox* DetectEncodingCheck() const { return m_detectEncoding; }
 
 private:
     void OnOk(wxCommandEvent& event);
@@ -35,6 +37,7 @@ private:
     wxCheckBox* m_incremental = nullptr;
     wxTextCtrl* m_concordanceCount = nullptr;
     wxTextCtrl* m_wordListCount = nullptr;
+    wxCheckBox* m_detectEncoding = nullptr;
 };
 
 }  // namespace zorvia

@@ -233,6 +233,15 @@ void CBodyBrowser::NavigateTo(const std::u16string& url) {
     }
 }
 
+void CBodyBrowser::ShowDocument(const std::u16string& page, const std::u16string& path) {
+    if (m_view == nullptr) return;
+    m_flushPending = false;
+    m_loaded = false;
+    m_page = page;
+    m_expectedUrl = wxFileName::FileNameToURL(wxFileName(ToWx(path)));
+    m_view->SetPage(ToWx(page), m_expectedUrl);
+}
+
 void CBodyBrowser::CenterTarget() {
     if (m_view == nullptr) return;
 #if defined(__WXGTK__)

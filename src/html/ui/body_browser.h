@@ -33,6 +33,9 @@ public:
     void WritePage(const std::u16string& text);
     // Opens an address or a local file path in the view.
     void NavigateTo(const std::u16string& url);
+    // Shows a whole document that the program read from the local file
+    // `path`; its relative links resolve against that file.
+    void ShowDocument(const std::u16string& page, const std::u16string& path);
 
     // The text written since the last clear (what the view shows or is
     // about to show).
