@@ -70,6 +70,7 @@ bool CCorpusDatabase::Exec(const std::u16string& sql) {
     // meanwhile, nor replace the rows being collected.
     if (m_executing) {
         m_errorText = u"another statement of this connection is still running";
+        ++m_failures;
         return false;
     }
     m_rows.clear();
