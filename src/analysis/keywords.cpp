@@ -16,7 +16,7 @@ constexpr const char* kColumnNames[] = {"word_upper", "O1", "O2", "LL", "log_rat
 // Every word of a corpus with its count, in text order; progress runs from
 // `from` to `to` permille as the tokens are counted.
 JobResult ReadCounts(CCorpusReader& reader, std::stop_token stop, CProgressPacer& pacer, const std::u16string& what,
-                     int from, int to, std::vector<WordCount>& counts, std::int64_t& n) {
+                     int from, int to, std::vector<WordFrequency>& counts, std::int64_t& n) {
     CWordFrequencies frequencies(reader);
     const auto total = frequencies.Total();
     if (!total) return stop.stop_requested() ? JobResult::Stopped() : JobResult::Failed(reader.ErrorText());
@@ -47,7 +47,7 @@ std::optional<std::u16string> ReferenceCorpusProblem(const std::u16string& path)
 JobResult RunKeywords(CCorpusReader& target, CCorpusReader& reference, const KeywordRequest& request,
                       std::stop_token stop, IJobProgress& progress, CKeywordTable& table) {
     CProgressPacer pacer(progress);
-    std::vector<WordCount> first, second;
+    std::vector<WordFrequency> first, second;
     std::int64_t n1 = 0, n2 = 0;
     if (JobResult read = ReadCounts(target, stop, pacer, u"対象コーパスの単語を数えています...", 0, 700, first, n1);
         !read.done())

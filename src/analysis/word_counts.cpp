@@ -131,11 +131,12 @@ std::optional<std::int64_t> CWordFrequencies::Total() {
 }
 
 JobResult CWordFrequencies::AllWords(std::stop_token stop, const std::function<void(std::int64_t counted)>& onProgress,
-                                     std::vector<WordCount>& words) {
+                                     std::vector<WordFrequency>& words) {
     words.clear();
     if (m_base && m_base->complete) {
         for (const auto& [word, count] : m_base->counts) words.push_back({word, count});
-        std::sort(words.begin(), words.end(), [](const WordCount& a, const WordCount& b) { return a.word < b.word; });
+        std::sort(words.begin(), words.end(),
+                  [](const WordFrequency& a, const WordFrequency& b) { return a.word < b.word; });
         return JobResult::Done();
     }
     std::int64_t counted = 0;
@@ -146,7 +147,7 @@ JobResult CWordFrequencies::AllWords(std::stop_token stop, const std::function<v
     });
     if (!result.done()) return result;
     m_added.counts.clear();
-    for (const WordCount& word : words) m_added.counts.emplace(word.word, word.count);
+    for (const WordFrequency& word : words) m_added.counts.emplace(word.word, word.count);
     m_added.complete = true;
     m_added.total = counted;
     return result;

@@ -33,7 +33,7 @@ std::optional<std::int64_t> CountTokens(CCorpusReader& reader);
 JobResult ForEachWordCount(CCorpusReader& reader, std::stop_token stop,
                            const std::function<void(std::string_view upper, std::int64_t count)>& onWord);
 
-struct WordCount {
+struct WordFrequency {
     std::string word;
     std::int64_t count = 0;
 };
@@ -59,7 +59,7 @@ public:
     // Every word with its count, in text order. `onProgress` gets the
     // tokens counted so far while the index is read.
     JobResult AllWords(std::stop_token stop, const std::function<void(std::int64_t counted)>& onProgress,
-                       std::vector<WordCount>& words);
+                       std::vector<WordFrequency>& words);
 
     struct Known {
         std::unordered_map<std::string, std::int64_t, TextHash, std::equal_to<>> counts;

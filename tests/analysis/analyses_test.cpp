@@ -4,7 +4,10 @@
 #include <expat.h>
 #include <gtest/gtest.h>
 
+#include <array>
+#include <map>
 #include <random>
+#include <set>
 
 #include "analysis/collocates.h"
 #include "analysis/dispersion.h"
@@ -108,6 +111,75 @@ NgramRequest Ngrams(int n, std::int64_t min, std::u16string word = {}) {
     return request;
 }
 
+// A corpus of random words over a few files and lines, with some tokens
+// deleted; and the same tokens read back by plain SQL: per file, per line.
+struct RandomCorpus {
+    struct Token {
+        std::string upper;
+        std::int64_t lid;
+    };
+    std::vector<std::vector<Token>> files;
+
+    RandomCorpus(const std::u16string& path, unsigned seed) {
+        std::mt19937 random(seed);
+        CCorpusDatabase db;
+        test::OpenCorpus(db, path);
+        for (int file = 0; file < 4; ++file) {
+            std::vector<std::string> lines;
+            for (int line = 0; line < 1 + static_cast<int>(random() % 12); ++line) {
+                std::string text;
+                for (unsigned word = 0; word < random() % 9; ++word) text += std::string(1, "nnabcdef"[random() % 8]) + " ";
+                lines.push_back(text);
+            }
+            test::AddFile(db, "/r" + std::to_string(file) + ".txt", lines);
+        }
+        EXPECT_TRUE(db.Exec(u"DELETE FROM word WHERE wid % 7 = 3"));
+        for (const std::u16string& row : test::QueryRows(
+                 db, u"SELECT l.oid, w.lid, w.word_upper FROM word AS w JOIN line AS l ON l.lid = w.lid ORDER BY w.wid")) {
+            const std::string fields = test::N(row);
+            const auto bar = fields.find('|'), bar2 = fields.rfind('|');
+            const auto oid = static_cast<std::size_t>(std::stoi(fields.substr(0, bar)));
+            if (files.size() < oid) files.resize(oid);
+            files[oid - 1].push_back({fields.substr(bar2 + 1), std::stoll(fields.substr(bar + 1, bar2 - bar - 1))});
+        }
+    }
+};
+
+TEST_F(Analyses, CollocateCountsMatchACountOfEveryWindow) {
+    const RandomCorpus corpus(path, 11);
+    for (const auto& [left, right] : {std::pair{2, 3}, std::pair{0, 4}, std::pair{3, 0}, std::pair{1, 1}}) {
+        // Each position of each file, marked from every node's window.
+        std::map<std::string, std::array<std::int64_t, 3>> expected;  // O, O_L, O_R
+        std::int64_t w = 0;
+        for (const auto& tokens : corpus.files) {
+            const auto n = static_cast<int>(tokens.size());
+            std::vector<int> sides(tokens.size());
+            for (int i = 0; i < n; ++i) {
+                if (tokens[std::size_t(i)].upper != "N") continue;
+                for (int k = std::max(0, i - left); k < i; ++k) sides[std::size_t(k)] |= 1;
+                for (int k = i + 1; k <= std::min(n - 1, i + right); ++k) sides[std::size_t(k)] |= 2;
+            }
+            for (int i = 0; i < n; ++i) {
+                if (sides[std::size_t(i)] == 0 || tokens[std::size_t(i)].upper == "N") continue;
+                auto& counts = expected[tokens[std::size_t(i)].upper];
+                ++counts[0];
+                counts[1] += sides[std::size_t(i)] & 1;
+                counts[2] += (sides[std::size_t(i)] & 2) / 2;
+                ++w;
+            }
+        }
+        CCollocateTable table;
+        RunOn(path, [&](CCorpusReader& r, IJobProgress& p) {
+            return RunCollocates(r, {u"n", left, right, 1}, {}, p, table);
+        });
+        std::map<std::string, std::array<std::int64_t, 3>> found;
+        for (std::size_t row = 0; row < table.RowCount(); ++row)
+            found[table.Row(row).word] = {table.Row(row).o, table.Row(row).oLeft, table.Row(row).oRight};
+        EXPECT_EQ(found, expected) << left << "," << right;
+        EXPECT_EQ(table.windowArea, w) << left << "," << right;
+    }
+}
+
 Rows NgramRows(const std::u16string& path, NgramRequest request, NgramRunInfo* info = nullptr) {
     CNgramTable table(request.n);
     RunOn(path, [&](CCorpusReader& r, IJobProgress& p) { return RunNgrams(r, request, {}, p, table, info); });
@@ -131,6 +203,28 @@ TEST_F(Analyses, NgramsStayInsideLinesAndCountFiles) {
     EXPECT_EQ(NgramRows(path, Ngrams(2, 2)),
               (Rows{"A B\t4\t2", "B C\t2\t2", "C A\t2\t1", "K\r L\t2\t1", "K M\t2\t1"}));
     EXPECT_EQ(NgramRows(path, Ngrams(6, 1)), Rows{});
+}
+
+TEST_F(Analyses, NgramCountsMatchACountOfEveryLine) {
+    const RandomCorpus corpus(path, 5);
+    for (int n = 2; n <= 4; ++n) {
+        std::map<std::string, std::pair<int, std::set<std::size_t>>> expected;
+        for (std::size_t file = 0; file < corpus.files.size(); ++file) {
+            const auto& tokens = corpus.files[file];
+            for (std::size_t i = 0; i + std::size_t(n) <= tokens.size(); ++i) {
+                if (tokens[i].lid != tokens[i + std::size_t(n) - 1].lid) continue;
+                std::string key = tokens[i].upper;
+                for (int k = 1; k < n; ++k) key += " " + tokens[i + std::size_t(k)].upper;
+                ++expected[key].first;
+                expected[key].second.insert(file);
+            }
+        }
+        std::multiset<std::string> rows, found;
+        for (const auto& [key, counts] : expected)
+            rows.insert(key + "\t" + std::to_string(counts.first) + "\t" + std::to_string(counts.second.size()));
+        for (const std::string& row : NgramRows(path, Ngrams(n, 1))) found.insert(row);
+        EXPECT_EQ(found, rows) << n;
+    }
 }
 
 TEST_F(Analyses, NgramCountsGoneThroughTemporaryFilesAreExact) {
@@ -158,6 +252,18 @@ TEST_F(Analyses, NgramCountsGoneThroughTemporaryFilesAreExact) {
     EXPECT_GT(spilled.spills, 50);
     EXPECT_EQ(spilled.distinct, kept.distinct);
     EXPECT_EQ(inMemory.size(), 125u);  // every 3-gram of 5 letters occurs
+
+    // Without a place for the temporary files the run fails; it never
+    // reports counts it could not finish.
+    small.spillDirectory = dir.path() + "/missing";
+    CNgramTable table(3);
+    CCorpusReader reader;
+    ASSERT_TRUE(reader.Open(path));
+    NullJobProgress progress;
+    const JobResult failed = RunNgrams(reader, small, {}, progress, table);
+    EXPECT_EQ(failed.outcome, JobOutcome::Failed);
+    EXPECT_NE(test::N(failed.errorText).find("missing"), std::string::npos);
+    EXPECT_EQ(table.RowCount(), 0u);
 }
 
 struct DispersionCase {
