@@ -15,10 +15,6 @@ namespace {
 
 constexpr const char* kColumnNames[] = {"word_upper", "O", "O_L", "O_R", "f(c)", "MI", "T", "LL", "logDice"};
 
-int Permille(std::size_t done, std::size_t total) {
-    return total > 0 ? static_cast<int>(std::min<std::size_t>(1000, done * 1000 / total)) : -1;
-}
-
 // The positions of the window area not yet counted, in wid order. Windows
 // come in the order of their occurrences, and each starts no earlier than
 // the one before, so a position can be counted once no later window can
@@ -117,7 +113,7 @@ JobResult RunCollocates(CCorpusReader& reader, const CollocateRequest& request, 
         if (pacer.Due())
             pacer.Report(FormatInt(static_cast<std::int64_t>(i)) + u" / " +
                              FormatInt(static_cast<std::int64_t>(hits.size())) + u" 件",
-                         Permille(i, hits.size()) * 9 / 10);
+                         Permille(static_cast<std::int64_t>(i), static_cast<std::int64_t>(hits.size())) * 9 / 10);
         if (!windows.Read(hits[i], window)) {
             if (windows.Failed()) return JobResult::Failed(reader.ErrorText());
             continue;
@@ -156,7 +152,7 @@ JobResult RunCollocates(CCorpusReader& reader, const CollocateRequest& request, 
         if (pacer.Due())
             pacer.Report(u"頻度を数えています... " + FormatInt(static_cast<std::int64_t>(i)) + u" / " +
                              FormatInt(static_cast<std::int64_t>(words.size())) + u" 語",
-                         900 + Permille(i, words.size()) / 10);
+                         900 + Permille(static_cast<std::int64_t>(i), static_cast<std::int64_t>(words.size())) / 10);
         const auto u = static_cast<std::size_t>(words[i]);
         const auto fc = frequencies.Count(uppers.Text(words[i]));
         if (!fc) return stop.stop_requested() ? JobResult::Stopped() : JobResult::Failed(reader.ErrorText());

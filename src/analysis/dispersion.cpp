@@ -97,10 +97,6 @@ std::optional<std::vector<Span>> FindSpans(CTokenProbe& probe, std::int64_t firs
     return spans;
 }
 
-int Permille(std::int64_t done, std::int64_t total) {
-    return total > 0 ? static_cast<int>(std::clamp<std::int64_t>(done * 1000 / total, 0, 1000)) : -1;
-}
-
 }  // namespace
 
 JobResult RunDispersion(CCorpusReader& reader, const std::u16string& nodeText, std::stop_token stop,

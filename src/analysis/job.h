@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace zorvia {
@@ -34,6 +35,12 @@ class NullJobProgress : public IJobProgress {
 public:
     void Report(const std::u16string&, int) override {}
 };
+
+// done of total as 0 to 1000; -1 (unknown) when there is no total.
+inline int Permille(std::int64_t done, std::int64_t total) {
+    if (total <= 0) return -1;
+    return done <= 0 ? 0 : (done >= total ? 1000 : static_cast<int>(done * 1000 / total));
+}
 
 // Hands a job's progress on a few times a second: Due() tells a loop when
 // the next report is wanted, so that the text is built only then.
