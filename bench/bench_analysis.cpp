@@ -140,6 +140,6 @@ int main(int argc, char** argv) {
         return result;
     });
     MeasureNgrams("ngrams3", path, args->workDir, 0);
-    MeasureNgrams("ngrams3_spilled", path, args->workDir, std::size_t{64} << 20);
+    MeasureNgrams("ngrams3_spilled", path, args->workDir, std::size_t{32} << 20);
     return 0;
 }

@@ -17,11 +17,11 @@ constexpr const char* kColumnNames[] = {"word_upper", "O1", "O2", "LL", "log_rat
 // `from` to `to` permille as the tokens are counted.
 JobResult ReadCounts(CCorpusReader& reader, std::stop_token stop, CProgressPacer& pacer, const std::u16string& what,
                      int from, int to, std::vector<WordFrequency>& counts, std::int64_t& n) {
+    pacer.Report(what, from);
     CWordFrequencies frequencies(reader);
     const auto total = frequencies.Total();
     if (!total) return stop.stop_requested() ? JobResult::Stopped() : JobResult::Failed(reader.ErrorText());
     n = *total;
-    pacer.Report(what, from);
     return frequencies.AllWords(stop, [&](std::int64_t counted) {
         if (pacer.Due())
             pacer.Report(what + u" " + FormatInt(counted) + u" / " + FormatInt(*total) + u" 語",
