@@ -262,6 +262,10 @@ TEST_F(CorpusToolAnalysis, CollocatesNgramsDispersionAndKeywords) {
               "word_upper  O  O_L  O_R  f(c)      MI       T      LL  logDice\n"
               "C           1    0    1     1  1.4150  0.6250  2.2092  13.0000\n");
 
+    const test::ProgramRun none = Run({"collocates", "zzz"});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.err, "no occurrences of 'zzz'\n");
+
     EXPECT_EQ(Run({"ngrams", "--n", "2", "--min", "1", "--tsv"}).out,
               "ngram\tfrequency\trange\nA N\t1\t1\nB N\t1\t1\nN A\t1\t1\nN B\t1\t1\nN C\t1\t1\n");
     EXPECT_EQ(Run({"ngrams", "--n=2", "--word", "c", "--min=1", "--tsv"}).out, "ngram\tfrequency\trange\nN C\t1\t1\n");

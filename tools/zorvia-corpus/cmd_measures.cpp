@@ -106,6 +106,7 @@ int RunCollocatesCommand(ToolContext& context, const std::vector<std::string>& a
     });
     if (!result.done()) return ExitFor(result);
     if (sortColumn) table.SetOrder(*table.OrderBy(*sortColumn, table.IsNumberColumn(*sortColumn)));
+    if (table.nodeFrequency == 0) std::fprintf(stderr, "no occurrences of '%s'\n", WideToUtf8(*node).c_str());
     return WriteOrFail(table, *options, limit);
 }
 
