@@ -13,6 +13,7 @@
 #include "analysis/dispersion.h"
 #include "analysis/keywords.h"
 #include "analysis/ngrams.h"
+#include "analysis/word_counts.h"
 #include "support/corpus_builder.h"
 #include "support/test_support.h"
 
@@ -180,6 +181,22 @@ TEST_F(Analyses, CollocateCountsMatchACountOfEveryWindow) {
     }
 }
 
+TEST_F(Analyses, TheFileVersionChangesWithEveryCommitOnly) {
+    CCorpusDatabase db;
+    test::OpenCorpus(db, path);
+    test::AddFile(db, "/a.txt", {"a b"});
+    const auto version = [&] {
+        CCorpusReader reader;
+        EXPECT_TRUE(reader.Open(path));
+        return CorpusFileVersion(reader);
+    };
+    const auto first = version();
+    ASSERT_TRUE(first.has_value());
+    EXPECT_EQ(version(), first);
+    ASSERT_TRUE(db.Exec(u"DELETE FROM word WHERE wid = 1"));
+    EXPECT_NE(version(), first);
+}
+
 Rows NgramRows(const std::u16string& path, NgramRequest request, NgramRunInfo* info = nullptr) {
     CNgramTable table(request.n);
     RunOn(path, [&](CCorpusReader& r, IJobProgress& p) { return RunNgrams(r, request, {}, p, table, info); });
@@ -203,6 +220,21 @@ TEST_F(Analyses, NgramsStayInsideLinesAndCountFiles) {
     EXPECT_EQ(NgramRows(path, Ngrams(2, 2)),
               (Rows{"A B\t4\t2", "B C\t2\t2", "C A\t2\t1", "K\r L\t2\t1", "K M\t2\t1"}));
     EXPECT_EQ(NgramRows(path, Ngrams(6, 1)), Rows{});
+
+    // The key column sorts as the default order's last key does; a sort
+    // asked to stop gives nothing.
+    CNgramTable table(2);
+    RunOn(path, [&](CCorpusReader& r, IJobProgress& p) { return RunNgrams(r, Ngrams(2, 2), {}, p, table); });
+    table.SetOrder(*table.OrderBy(CNgramTable::kNgram, true));
+    EXPECT_EQ(table.Key(0), "K M");
+    EXPECT_EQ(table.Key(1), "K\r L");
+    std::stop_source stopped;
+    stopped.request_stop();
+    CNgramTable big(1 + 1);
+    const std::uint32_t ids[2] = {0, 0};
+    big.SetWords({"A"});
+    for (int i = 0; i < 100000; ++i) big.AddRow(ids, static_cast<std::uint32_t>(i % 7), 1);
+    EXPECT_FALSE(big.OrderBy(CNgramTable::kFrequency, true, stopped.get_token()).has_value());
 }
 
 TEST_F(Analyses, NgramCountsMatchACountOfEveryLine) {
@@ -370,6 +402,15 @@ TEST_F(Analyses, KeywordsAgainstAReferenceCorpus) {
     EXPECT_EQ(keywords(false, 3.84), Rows{"X\t4\t0\t8.7889\t4.0000"});
     EXPECT_EQ(keywords(true, 3.84), Rows{"W\t0\t7\t5.6765\t-2.8074"});
     EXPECT_EQ(keywords(true, 0), (Rows{"W\t0\t7\t5.6765\t-2.8074", "Z\t1\t3\t0.1313\t-0.5850"}));
+
+    // Counts kept from the first runs are not used once a corpus changed.
+    {
+        CCorpusDatabase ref;
+        ASSERT_TRUE(ref.Open(reference));
+        test::AddFile(ref, "/r2.txt", {"x x x x x x x x x x x x"});
+    }
+    EXPECT_EQ(keywords(false, 3.84), Rows{});
+    EXPECT_EQ(keywords(true, 0), Rows{"W\t0\t7\t3.1240\t-1.8074"});
 
     EXPECT_FALSE(ReferenceCorpusProblem(reference).has_value());
     EXPECT_TRUE(ReferenceCorpusProblem(dir.Write("not.txt", "plain text, not a database")).has_value());
