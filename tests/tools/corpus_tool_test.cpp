@@ -47,11 +47,12 @@ protected:
 
 TEST_F(CorpusTool, SearchWordsAndReportsReadTheCorpus) {
     AddSample();
-    const std::string first = "1\tBefore it all. He said: \tthe\t end. After that.\tone.txt\t2\n";
+    // TSV lines carry the stored line number, the aligned form counts from 1.
+    const std::string first = "1\tBefore it all. He said: \tthe\t end. After that.\tone.txt\t1\n";
     EXPECT_EQ(Run({"search", "THE", "--tsv"}).out, first +
-                                                       "2\t\tThe\t cat and the dog\ttwo.txt\t2\n"
-                                                       "3\tThe cat and \tthe\t dog\ttwo.txt\t2\n"
-                                                       "4\t日本語 \tthe\t\ttwo.txt\t4\n");
+                                                       "2\t\tThe\t cat and the dog\ttwo.txt\t1\n"
+                                                       "3\tThe cat and \tthe\t dog\ttwo.txt\t1\n"
+                                                       "4\t日本語 \tthe\t\ttwo.txt\t3\n");
     EXPECT_EQ(Run({"search", "--limit=1", "the", "--tsv"}).out, first);
     // Aligned: every key in column 42, wide characters counting two.
     EXPECT_EQ(Run({"search", "the", "--limit", "4"}).out,
