@@ -6,98 +6,21 @@
 // export of the list as TSV and the peak memory of a process doing just
 // that; then export-vrt in words per second. Each case runs in a child
 // process of its own so that its peak memory is its own.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <string>
 
 #include "analysis/kwic.h"
 #include "analysis/table_export.h"
 #include "analysis/vrt_export.h"
-#include "corpus/database_files.h"
-#include "corpus/file_import.h"
-#include "corpus_generator.h"
+#include "analysis_support.h"
+#include "corpus/corpus_database.h"
 #include "platform/text_convert.h"
-#include "wordlist/word_list.h"
 
 namespace zorvia::bench {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 constexpr std::size_t kFirstScreenRows = 40;
-
-// CPU time of this process: on a shared machine the wall clock also
-// counts the time other processes held the cores.
-double CpuMs() {
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1000.0 + static_cast<double>(now.tv_nsec) / 1e6;
-}
-
-double MsSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-class QuietPrompt : public IUserPrompt {
-public:
-    PromptAnswer Message(const std::u16string& text, PromptButtons, PromptIcon) override {
-        std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str());
-        return PromptAnswer::Yes;
-    }
-    std::optional<std::u16string> ChooseFile(const FileRequest&) override { return std::nullopt; }
-    bool IsShiftDown() override { return false; }
-};
-
-class QuietProgress : public IProgressSink, public IStatusText {
-public:
-    void Begin() override {}
-    void SetText(const std::u16string&) override {}
-    void SetPosition(int) override {}
-    bool Pump() override { return true; }
-    void End() override {}
-    void SetStatusText(const std::u16string&) override {}
-};
-
-// The corpus of the keystroke benchmark, imported through the real importer,
-// and its copy with the search index; both kept in the work directory under
-// the same names, so that either benchmark reuses what the other made.
-std::string EnsureIndexedCorpus(const BenchArgs& args) {
-    const std::string base = args.workDir + "/keystroke-" + std::to_string(args.size);
-    const std::string path = base + ".zorviacorpusdb";
-    if (!std::filesystem::exists(path + ".complete")) {
-        std::filesystem::remove(path);
-        CCorpusDatabase db;
-        OpenDatabaseWithSchema(db, Utf8ToWide(path));
-        QuietPrompt prompt;
-        QuietProgress progress;
-        for (const std::string& file : EnsureCorpusFiles(args.workDir, args.size, Encoding::Cp932)) {
-            if (!ImportFile(db, Utf8ToWide(file), prompt, progress, progress)) {
-                std::fprintf(stderr, "import of %s failed\n", file.c_str());
-                std::exit(1);
-            }
-        }
-        std::ofstream(path + ".complete") << "ok\n";
-    }
-    const std::string indexed = base + "-indexed.zorviacorpusdb";
-    if (!std::filesystem::exists(indexed + ".complete")) {
-        std::filesystem::copy_file(path, indexed, std::filesystem::copy_options::overwrite_existing);
-        CCorpusDatabase db;
-        if (!db.Open(Utf8ToWide(indexed)) || !CreateSearchIndex(db)) {
-            std::fprintf(stderr, "cannot create the index: %s\n", WideToUtf8(db.GetErrorText()).c_str());
-            std::exit(1);
-        }
-        std::ofstream(indexed + ".complete") << "ok\n";
-    }
-    return indexed;
-}
 
 // The table as the window fills it, with the moment the first screen could
 // be drawn.
@@ -122,26 +45,6 @@ private:
     bool m_sorted;
     Clock::time_point m_start;
 };
-
-// Runs `body` in a child process and prints its peak memory.
-template <typename Body>
-void InChild(const std::string& name, Body body) {
-    std::fflush(stdout);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        body();
-        std::fflush(stdout);
-        _exit(0);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-        std::fprintf(stderr, "%s failed\n", name.c_str());
-        return;
-    }
-    PrintBench(name + "_peak_mb", static_cast<double>(usage.ru_maxrss) / 1024.0, "MB");
-}
 
 void MeasureKwic(const std::string& path, const std::string& label, const std::u16string& word, bool sorted,
                  const std::string& workDir) {
@@ -184,24 +87,11 @@ int main(int argc, char** argv) {
     using namespace zorvia::bench;
     const auto args = ParseBenchArgs(argc, argv);
     if (!args) return 2;
-    const std::string path = EnsureIndexedCorpus(*args);
+    const std::string path = EnsureIndexedCorpus(args->workDir, args->size);
 
-    // The most frequent word and the word whose count is nearest 10,000.
-    std::u16string frequent, tenThousand;
-    {
-        CCorpusDatabase db;
-        db.OpenReadOnly(Utf8ToWide(path));
-        db.Exec(u"SELECT word_upper, count(*) FROM word GROUP BY word_upper");
-        int best = -1, nearest = -1;
-        for (int r = 0; r < db.GetRowCount(); ++r) {
-            const int count = db.GetCellInt(r, 1);
-            if (count > best) best = count, frequent = db.GetCell(r, 0);
-            if (nearest < 0 || std::abs(count - 10000) < std::abs(nearest - 10000))
-                nearest = count, tenThousand = db.GetCell(r, 0);
-        }
-        std::fprintf(stderr, "kwic: most frequent '%s' (%d), nearest 10,000 '%s' (%d)\n", WideToUtf8(frequent).c_str(),
-                     best, WideToUtf8(tenThousand).c_str(), nearest);
-    }
+    const BenchWords words = ChooseWords(path, "kwic");
+    const std::u16string& frequent = words.frequent;
+    const std::u16string& tenThousand = words.tenThousand;
     for (bool sorted : {false, true}) {
         MeasureKwic(path, "10k", tenThousand, sorted, args->workDir);
         MeasureKwic(path, "frequent", frequent, sorted, args->workDir);

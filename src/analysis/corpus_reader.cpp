@@ -32,6 +32,7 @@ bool CCorpusReader::Open(const std::u16string& path, std::stop_token stop) {
         return false;
     }
     m_db = handle;
+    m_path = path;
     sqlite3_progress_handler(m_db, kProgressSteps, &CCorpusReader::OnProgress, this);
     sqlite3_busy_handler(m_db, &CCorpusReader::OnBusy, this);
     sqlite3_exec(m_db, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);

@@ -27,6 +27,7 @@ public:
     bool Open(const std::u16string& path, std::stop_token stop = {});
     void Close();
     sqlite3* Handle() const { return m_db; }
+    const std::u16string& Path() const { return m_path; }
     bool StopRequested() const { return m_stop.stop_requested(); }
 
     // SQLite's message of the last failure ("interrupted" after a stop).
@@ -39,6 +40,7 @@ private:
     static int OnBusy(void* self, int attempts);
 
     sqlite3* m_db = nullptr;
+    std::u16string m_path;
     std::stop_token m_stop;
     std::u16string m_errorText;
 };

@@ -4,6 +4,8 @@
 // that the window runs it on a worker thread and tests call it directly.
 #pragma once
 
+#include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace zorvia {
@@ -32,6 +34,28 @@ public:
 class NullJobProgress : public IJobProgress {
 public:
     void Report(const std::u16string&, int) override {}
+};
+
+// done of total as 0 to 1000; -1 (unknown) when there is no total.
+inline int Permille(std::int64_t done, std::int64_t total) {
+    if (total <= 0) return -1;
+    return done <= 0 ? 0 : (done >= total ? 1000 : static_cast<int>(done * 1000 / total));
+}
+
+// Hands a job's progress on a few times a second: Due() tells a loop when
+// the next report is wanted, so that the text is built only then.
+class CProgressPacer {
+public:
+    explicit CProgressPacer(IJobProgress& progress) : m_progress(progress) {}
+    bool Due() const { return std::chrono::steady_clock::now() >= m_next; }
+    void Report(const std::u16string& text, int permille) {
+        m_progress.Report(text, permille);
+        m_next = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
+    }
+
+private:
+    IJobProgress& m_progress;
+    std::chrono::steady_clock::time_point m_next{};
 };
 
 }  // namespace zorvia

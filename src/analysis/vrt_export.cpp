@@ -51,7 +51,7 @@ Pass WritePass(CCorpusReader& reader, const Order& order, CReplacingFile& file, 
     }
     std::int64_t firstWid = 0, lastWid = 0;
     {
-        CStatement range(reader, "SELECT min(wid), max(wid) FROM word");
+        CStatement range(reader, "SELECT (SELECT min(wid) FROM word), (SELECT max(wid) FROM word)");
         if (!range.Step()) return Pass::Failed;
         firstWid = range.Int(0);
         lastWid = range.Int(1);

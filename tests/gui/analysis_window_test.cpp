@@ -7,13 +7,20 @@
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
+#include <wx/spinctrl.h>
+
 #include "analysis/ui/analysis_frame.h"
+#include "analysis/ui/collocates_tab.h"
+#include "analysis/ui/dispersion_tab.h"
+#include "analysis/ui/keywords_tab.h"
 #include "analysis/ui/kwic_tab.h"
+#include "analysis/ui/ngrams_tab.h"
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
 #include "concordance/ui/concordance_list_box.h"
 #include "gui/gui_support.h"
 #include "platform/ui/wx_text.h"
+#include "support/corpus_builder.h"
 
 namespace zorvia {
 namespace {
@@ -83,6 +90,110 @@ TEST(AnalysisWindow, KwicTabRunsSortsPreviewsCopiesAndExports) {
     tab.Run();
     w.StopAnalysisJobs();
     EXPECT_FALSE(frame->AnyJobRunning());
+}
+
+// The first row of a tab's table, its cells joined by '|'.
+std::u16string FirstRow(const CAnalysisTab& tab) {
+    std::u16string row;
+    if (!tab.Table() || tab.Table()->RowCount() == 0) return row;
+    for (std::size_t c = 0; c < tab.Table()->Columns().size(); ++c)
+        row += (c ? u"|" : u"") + tab.Table()->CellText(0, static_cast<int>(c));
+    return row;
+}
+
+void ListEvent(CAnalysisTab& tab, wxEventType type, int column, long item = -1) {
+    wxListEvent event(type, tab.List()->GetId());
+    event.m_col = column;
+    event.m_itemIndex = item;
+    event.SetEventObject(tab.List());
+    tab.List()->GetEventHandler()->ProcessEvent(event);
+}
+
+// The corpus of the tabs below: a1 n2 b3 | b4 n5 c6 in one file, n7 a8 in
+// another.
+class AnalysisTabs : public ::testing::Test {
+protected:
+    CConcordancerDlg& Start(const char* word) {
+        f.AddCorpusFile("/t/a.txt", {"a n b", "b n c"});
+        f.AddCorpusFile("/t/b.txt", {"n a"});
+        CConcordancerDlg& w = f.Start();
+        w.m_wordEdit->SetValue(wxString::FromUTF8(word));
+        return w;
+    }
+    MainWindowFixture f;
+};
+
+TEST_F(AnalysisTabs, CollocatesRunOnTheWordSortByAnyColumnAndSearchADoubleClickedWord) {
+    CConcordancerDlg& w = Start("n");
+    test::Command(w, ID_COLLOCATES);
+    CCollocatesTab& tab = *w.AnalysisFrame()->Collocates();
+    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    EXPECT_EQ(FirstRow(tab), u"A|2|1|1|2|0.6781|0.5303|2.2672|13.6781");
+    EXPECT_EQ(tab.Table()->RowCount(), 3u);
+    // The word column sorts A to Z first, then Z to A.
+    for (int click = 0; click < 2; ++click) {
+        ListEvent(tab, wxEVT_LIST_COL_CLICK, CCollocateTable::kWord);
+        ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    }
+    EXPECT_EQ(FirstRow(tab).substr(0, 2), u"C|");
+    ListEvent(tab, wxEVT_LIST_ITEM_ACTIVATED, -1, 0);
+    EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"c");
+}
+
+TEST_F(AnalysisTabs, NgramsRunWhenAsked) {
+    CConcordancerDlg& w = Start("");
+    test::Command(w, ID_NGRAMS);
+    CNgramsTab& tab = *w.AnalysisFrame()->Ngrams();
+    EXPECT_FALSE(tab.IsBusy());
+    static_cast<wxSpinCtrl*>(tab.FindWindow(ID_NGRAMS_N))->SetValue(2);
+    static_cast<wxSpinCtrl*>(tab.FindWindow(ID_NGRAMS_MIN))->SetValue(1);
+    test::Click(&tab, ID_NGRAMS_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    EXPECT_EQ(FirstRow(tab), u"A N|1|1");
+    EXPECT_EQ(tab.Table()->RowCount(), 5u);
+}
+
+TEST_F(AnalysisTabs, DispersionShowsTableDAndPlotAndExportsSvg) {
+    CConcordancerDlg& w = Start("n");
+    test::Command(w, ID_DISPERSION);
+    CDispersionTab& tab = *w.AnalysisFrame()->Dispersion();
+    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    EXPECT_EQ(FirstRow(tab), u"/t/a.txt|6|2|3333.33");
+    EXPECT_EQ(tab.SummaryText().substr(0, 10), u"D = 0.8000");
+    CDispersionPlot& plot = *tab.Plot();
+    const int second = plot.RowAt(wxPoint(10, 6 + plot.RowHeight() + 2));
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(plot.TooltipText(second), u"/t/b.txt\n1 件 / 2 語");
+
+    const std::string out = f.dir.NativeFile("n.svg");
+    f.prompt.files.push_back(test::W(out.c_str()));
+    test::Click(&tab, ID_TAB_EXPORT);
+    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    EXPECT_EQ(test::ReadFileBytes(out).substr(0, 5), "<svg ");
+    EXPECT_EQ(f.prompt.fileRequests.back().filters.back().pattern, u"*.svg");
+}
+
+TEST_F(AnalysisTabs, KeywordsRefuseAFileThatIsNoCorpusAndCompareWithOneThatIs) {
+    CConcordancerDlg& w = Start("");
+    const std::u16string reference = f.dir.File("r.zorviacorpusdb");
+    {
+        CCorpusDatabase db;
+        test::OpenCorpus(db, reference);
+        test::AddFile(db, "/r.txt", {"n n x x"});
+    }
+    test::Command(w, ID_KEYWORDS);
+    CKeywordsTab& tab = *w.AnalysisFrame()->Keywords();
+    f.prompt.files.push_back(f.dir.Write("plain.txt", "not a corpus"));
+    test::Click(&tab, ID_KEYWORDS_RUN);  // no reference yet: the chooser comes up
+    EXPECT_FALSE(tab.IsBusy());
+    ASSERT_EQ(f.prompt.messages.size(), 1u);
+    EXPECT_NE(f.prompt.messages[0].text.find(u"コーパスデータベースではありません"), std::u16string::npos);
+
+    tab.SetReference(reference);
+    static_cast<wxTextCtrl*>(tab.FindWindow(ID_KEYWORDS_MIN_LL))->ChangeValue(wxS("0"));
+    test::Click(&tab, ID_KEYWORDS_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    EXPECT_EQ(FirstRow(tab), u"A|2|0|1.6219|1.0000");
 }
 
 // The main window's own lists: the complete word list (not only the rows

@@ -47,11 +47,12 @@ protected:
 
 TEST_F(CorpusTool, SearchWordsAndReportsReadTheCorpus) {
     AddSample();
-    const std::string first = "1\tBefore it all. He said: \tthe\t end. After that.\tone.txt\t2\n";
+    // TSV lines carry the stored line number, the aligned form counts from 1.
+    const std::string first = "1\tBefore it all. He said: \tthe\t end. After that.\tone.txt\t1\n";
     EXPECT_EQ(Run({"search", "THE", "--tsv"}).out, first +
-                                                       "2\t\tThe\t cat and the dog\ttwo.txt\t2\n"
-                                                       "3\tThe cat and \tthe\t dog\ttwo.txt\t2\n"
-                                                       "4\t日本語 \tthe\t\ttwo.txt\t4\n");
+                                                       "2\t\tThe\t cat and the dog\ttwo.txt\t1\n"
+                                                       "3\tThe cat and \tthe\t dog\ttwo.txt\t1\n"
+                                                       "4\t日本語 \tthe\t\ttwo.txt\t3\n");
     EXPECT_EQ(Run({"search", "--limit=1", "the", "--tsv"}).out, first);
     // Aligned: every key in column 42, wide characters counting two.
     EXPECT_EQ(Run({"search", "the", "--limit", "4"}).out,
@@ -336,6 +337,63 @@ TEST_F(CorpusToolAnalysis, KwicWritesEveryHitSortedAsTsvCsvOrAligned) {
     for (const std::vector<std::string>& bad :
          std::vector<std::vector<std::string>>{{"kwic"}, {"kwic", "a", "--sort", "R21"}, {"kwic", "a", "--context", "0"},
                                                {"kwic", "a", "--tsv", "--csv"}, {"kwic", "a", "--limit"}}) {
+        EXPECT_EQ(Run(bad).status, 2) << bad.back();
+    }
+}
+
+TEST_F(CorpusToolAnalysis, CollocatesNgramsDispersionAndKeywords) {
+    const std::string reference = dir.NativeFile("r.zorviacorpusdb");
+    {
+        CCorpusDatabase db;
+        test::OpenCorpus(db, test::W(path.c_str()));
+        test::AddFile(db, "/t/one.txt", {"a n b", "b n c"});  // a1 n2 b3 | b4 n5 c6
+        test::AddFile(db, "/t/two.txt", {"n a"});             // n7 a8
+        CCorpusDatabase ref;
+        test::OpenCorpus(ref, test::W(reference.c_str()));
+        test::AddFile(ref, "/r.txt", {"n n x x"});
+    }
+    // Span 1,1: A1 B3 | B4 C6 | A8; W = 5 of N = 8. Span 0,1: B3 C6 A8.
+    const std::string header = "word_upper\tO\tO_L\tO_R\tf(c)\tMI\tT\tLL\tlogDice\n";
+    EXPECT_EQ(Run({"collocates", "N", "--span", "1,1", "--tsv"}).out,
+              header + "A\t2\t1\t1\t2\t0.6781\t0.5303\t2.2672\t13.6781\n"
+                       "B\t2\t1\t1\t2\t0.6781\t0.5303\t2.2672\t13.6781\n"
+                       "C\t1\t0\t1\t1\t0.6781\t0.3750\t1.0243\t13.0000\n");
+    EXPECT_EQ(Run({"collocates", "n", "--span=1,1", "--sort", "word_upper", "--min", "2", "--limit", "1", "--csv"}).out,
+              "\xEF\xBB\xBFword_upper,O,O_L,O_R,f(c),MI,T,LL,logDice\r\nA,2,1,1,2,0.6781,0.5303,2.2672,13.6781\r\n");
+    EXPECT_EQ(Run({"collocates", "n", "--span", "0,1", "--limit", "1"}).out,
+              "word_upper  O  O_L  O_R  f(c)      MI       T      LL  logDice\n"
+              "C           1    0    1     1  1.4150  0.6250  2.2092  13.0000\n");
+
+    const test::ProgramRun none = Run({"collocates", "zzz"});
+    EXPECT_EQ(none.status, 0);
+    EXPECT_EQ(none.err, "no occurrences of 'zzz'\n");
+
+    EXPECT_EQ(Run({"ngrams", "--n", "2", "--min", "1", "--tsv"}).out,
+              "ngram\tfrequency\trange\nA N\t1\t1\nB N\t1\t1\nN A\t1\t1\nN B\t1\t1\nN C\t1\t1\n");
+    EXPECT_EQ(Run({"ngrams", "--n=2", "--word", "c", "--min=1", "--tsv"}).out, "ngram\tfrequency\trange\nN C\t1\t1\n");
+
+    // p = 2/6 and 1/2: m = 5/12, s = 1/12, D = 1 - 1/5. The summary is
+    // the last line, in one field.
+    const std::string svg = dir.NativeFile("n.svg");
+    EXPECT_EQ(Run({"dispersion", "n", "--tsv", "--svg", svg}).out,
+              "path\tn_i\th_i\tper_10000\n/t/one.txt\t6\t2\t3333.33\n/t/two.txt\t2\t1\t5000.00\n"
+              "# D=0.8000 frequency=3 files=2\n");
+    EXPECT_EQ(test::ReadFileBytes(svg).substr(0, 5), "<svg ");
+
+    EXPECT_EQ(Run({"keywords", "--reference", reference, "--min-ll", "0", "--limit", "2", "--tsv"}).out,
+              "word_upper\tO1\tO2\tLL\tlog_ratio\nA\t2\t0\t1.6219\t1.0000\nB\t2\t0\t1.6219\t1.0000\n");
+    EXPECT_EQ(Run({"keywords", "--reference=" + reference, "--negative", "--tsv"}).out,
+              "word_upper\tO1\tO2\tLL\tlog_ratio\nX\t0\t2\t4.3944\t-3.0000\n");
+    const test::ProgramRun refused = Run({"keywords", "--reference", svg});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "zorvia-corpus: cannot read " + svg + ": file is not a database\n");
+
+    for (const std::vector<std::string>& bad : std::vector<std::vector<std::string>>{
+             {"collocates"}, {"collocates", "a", "b"}, {"collocates", "a", "--span", "0,0"},
+             {"collocates", "a", "--span", "21,1"}, {"collocates", "a", "--sort", "X"}, {"collocates", "a", "--min", "0"},
+             {"ngrams", "--n", "7"}, {"ngrams", "a"}, {"ngrams", "--word", "a b"}, {"dispersion"},
+             {"dispersion", "a", "--tsv", "--csv"}, {"keywords"}, {"keywords", "--reference", reference, "--min-ll", "x"},
+             {"keywords", "--reference", reference, "--bogus"}}) {
         EXPECT_EQ(Run(bad).status, 2) << bad.back();
     }
 }

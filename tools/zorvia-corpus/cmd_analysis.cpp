@@ -5,18 +5,15 @@
 // export leaves no file behind.
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
-#include <functional>
-#include <csignal>
 #include <cstdio>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "analysis/kwic.h"
 #include "analysis/table_export.h"
 #include "analysis/vrt_export.h"
+#include "analysis_command.h"
 #include "list_output.h"
 #include "platform/text_convert.h"
 #include "tool.h"
@@ -25,56 +22,8 @@ namespace zorvia::tool {
 
 namespace {
 
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
-constexpr int kExitInterrupted = 130;
 // Columns of each context in the aligned output.
 constexpr int kContextWidth = 36;
-
-volatile std::sig_atomic_t g_interrupted = 0;
-void OnInterrupt(int) { g_interrupted = 1; }
-
-// Runs `work` on a worker thread; Ctrl+C asks it to stop.
-JobResult RunInterruptible(const std::function<JobResult(std::stop_token)>& work) {
-    g_interrupted = 0;
-    struct sigaction action {}, previous {};
-    action.sa_handler = &OnInterrupt;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous);
-    JobResult result;
-    std::atomic<bool> finished = false;
-    {
-        std::jthread worker([&](std::stop_token stop) {
-            result = work(stop);
-            finished = true;
-        });
-        while (!finished) {
-            if (g_interrupted) worker.request_stop();
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-    }
-    sigaction(SIGINT, &previous, nullptr);
-    return result;
-}
-
-int ExitFor(const JobResult& result) {
-    if (result.outcome == JobOutcome::Stopped) {
-        PrintError("interrupted");
-        return kExitInterrupted;
-    }
-    if (result.outcome == JobOutcome::Failed) {
-        PrintError(WideToUtf8(result.errorText));
-        return kExitFailed;
-    }
-    return 0;
-}
-
-// A number from `min` to `max` after an option.
-bool ParseNumber(const std::string& text, int min, int max, int& value) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return false;
-    value = std::stoi(text);
-    return value >= min && value <= max;
-}
 
 struct KwicOptions {
     KwicRequest request;
@@ -243,7 +192,8 @@ int RunExportVrt(ToolContext& context, const std::vector<std::string>& args) {
 }  // namespace
 
 extern const ToolCommand kKwicCommand = {
-    "kwic", "WORD [--context N] [--sort KEY[,KEY...]] [--limit N] [--tsv|--csv]", &RunKwicCommand, true};
+    "kwic", "WORD [--context N] [--sort KEY[,KEY...]] [--limit N] [--tsv|--csv]  (every hit, sorted)",
+    &RunKwicCommand, true};
 extern const ToolCommand kExportVrtCommand = {"export-vrt", "OUT.vrt  (the corpus for cwb-encode)", &RunExportVrt,
                                                true};
 

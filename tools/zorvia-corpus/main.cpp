@@ -146,6 +146,23 @@ void PrintUsage(std::FILE* out) {
         "  --limit N               at most N lines (search: 50, words: 20)\n"
         "  --tsv                   tab-separated output, one record a line\n"
         "\n"
+        "Options of kwic, collocates, ngrams, dispersion and keywords (they only read DB):\n"
+        "  --tsv, --csv            a first line of column names, then one record a line;\n"
+        "                          CSV quoted, with a UTF-8 byte-order mark\n"
+        "  --limit N               at most N rows (default: all)\n"
+        "  --context N             kwic: words shown each side, 1-20 (5)\n"
+        "  --sort KEY[,KEY...]     kwic: L1..L20, K, R1..R20, F (file)\n"
+        "  --span L,R              collocates: words left and right of the node, 0-20 (5,5)\n"
+        "  --min N                 collocates: rows with O >= N (1); ngrams: frequency >= N (2)\n"
+        "  --sort COL              collocates: word_upper, O, O_L, O_R, f(c), MI, T, LL or\n"
+        "                          logDice (default: LL)\n"
+        "  --n N                   ngrams: words per cluster, 2-6 (3)\n"
+        "  --word WORD             ngrams: only the clusters that hold WORD\n"
+        "  --svg FILE              dispersion: also write the dispersion plot as SVG\n"
+        "  --reference REF         keywords: the corpus file to compare DB with\n"
+        "  --negative              keywords: the words rarer in DB than in REF\n"
+        "  --min-ll X              keywords: log-likelihood at least X (3.84)\n"
+        "\n"
         "Options:\n"
         "      --trace             write diagnostic lines to standard output\n"
         "  -h, --help              show this help and exit\n"
@@ -165,7 +182,11 @@ void PrintUsage(std::FILE* out) {
         "  zorvia-corpus novels.zorviacorpusdb words ap --tsv\n"
         "                          the most frequent words that begin with ap\n"
         "  zorvia-corpus novels.zorviacorpusdb remove-words ignore.txt\n"
-        "                          remove every word listed in ignore.txt\n";
+        "                          remove every word listed in ignore.txt\n"
+        "  zorvia-corpus novels.zorviacorpusdb collocates apple --span 3,3 --tsv\n"
+        "                          the words around apple with MI, T, LL and logDice\n"
+        "  zorvia-corpus novels.zorviacorpusdb keywords --reference news.zorviacorpusdb\n"
+        "                          the words novels uses more often than news\n";
     std::fputs(text.c_str(), out);
 }
 

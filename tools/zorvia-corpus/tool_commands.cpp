@@ -15,6 +15,10 @@ extern const ToolCommand kWordListCommand;
 extern const ToolCommand kDefragCommand;
 extern const ToolCommand kKwicCommand;
 extern const ToolCommand kExportVrtCommand;
+extern const ToolCommand kCollocatesCommand;
+extern const ToolCommand kNgramsCommand;
+extern const ToolCommand kDispersionCommand;
+extern const ToolCommand kKeywordsCommand;
 
 const std::vector<const ToolCommand*>& AllCommands() {
     static const std::vector<const ToolCommand*> commands = {
@@ -29,6 +33,10 @@ const std::vector<const ToolCommand*>& AllCommands() {
         &kWordListCommand,
         &kDefragCommand,
         &kKwicCommand,
+        &kCollocatesCommand,
+        &kNgramsCommand,
+        &kDispersionCommand,
+        &kKeywordsCommand,
         &kExportVrtCommand,
     };
     return commands;

@@ -3,7 +3,11 @@
 #include <wx/notebook.h>
 #include <wx/sizer.h>
 
+#include "analysis/ui/collocates_tab.h"
+#include "analysis/ui/dispersion_tab.h"
+#include "analysis/ui/keywords_tab.h"
 #include "analysis/ui/kwic_tab.h"
+#include "analysis/ui/ngrams_tab.h"
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
@@ -14,6 +18,14 @@ CAnalysisFrame::CAnalysisFrame(wxWindow* parent, IAnalysisHost& host)
     m_notebook = new wxNotebook(this, wxID_ANY);
     m_kwic = new CKwicTab(m_notebook, m_host);
     AddTab(m_kwic);
+    m_collocates = new CCollocatesTab(m_notebook, m_host);
+    AddTab(m_collocates);
+    m_ngrams = new CNgramsTab(m_notebook, m_host);
+    AddTab(m_ngrams);
+    m_dispersion = new CDispersionTab(m_notebook, m_host);
+    AddTab(m_dispersion);
+    m_keywords = new CKeywordsTab(m_notebook, m_host);
+    AddTab(m_keywords);
     auto* sizer = new wxBoxSizer(wxVERTICAL);
     sizer->Add(m_notebook, 1, wxEXPAND);
     SetSizer(sizer);
@@ -34,11 +46,43 @@ CAnalysisTab* CAnalysisFrame::CurrentTab() const {
                                                                         : nullptr;
 }
 
-CKwicTab* CAnalysisFrame::ShowKwic(const std::u16string& node) {
+void CAnalysisFrame::ShowTab(CAnalysisTab* tab) {
     for (std::size_t i = 0; i < m_tabs.size(); ++i)
-        if (m_tabs[i] == m_kwic) m_notebook->SetSelection(i);
+        if (m_tabs[i] == tab) m_notebook->SetSelection(i);
     Show();
     Raise();
+}
+
+CCollocatesTab* CAnalysisFrame::ShowCollocates(const std::u16string& node) {
+    ShowTab(m_collocates);
+    if (!node.empty()) {
+        m_collocates->SetNode(node);
+        m_collocates->Run();
+    }
+    return m_collocates;
+}
+
+CDispersionTab* CAnalysisFrame::ShowDispersion(const std::u16string& node) {
+    ShowTab(m_dispersion);
+    if (!node.empty()) {
+        m_dispersion->SetNode(node);
+        m_dispersion->Run();
+    }
+    return m_dispersion;
+}
+
+CNgramsTab* CAnalysisFrame::ShowNgrams() {
+    ShowTab(m_ngrams);
+    return m_ngrams;
+}
+
+CKeywordsTab* CAnalysisFrame::ShowKeywords() {
+    ShowTab(m_keywords);
+    return m_keywords;
+}
+
+CKwicTab* CAnalysisFrame::ShowKwic(const std::u16string& node) {
+    ShowTab(m_kwic);
     if (!node.empty()) {
         m_kwic->SetNode(node);
         m_kwic->Run();

@@ -4,17 +4,42 @@
 #include <wx/clipbrd.h>
 #include <wx/dcclient.h>
 #include <wx/sizer.h>
+#include <wx/spinctrl.h>
 #include <wx/stattext.h>
+#include <wx/textctrl.h>
 
+#include "analysis/sorted_table.h"
+#include "corpus/word_rules.h"
 #include "platform/text_convert.h"
+#include "platform/tick.h"
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
 
 namespace {
-// Room the list leaves around a cell's text.
+// Room the list leaves around a cell's text, and on each side of it.
 constexpr int kCellMargin = 12;
+constexpr int kCellSideMargin = 6;
 }  // namespace
+
+std::size_t WordIndexAtX(wxListCtrl* list, const std::vector<wxString>& words, int x, int columnWidth,
+                         bool rightAligned) {
+    if (words.empty()) return 0;
+    wxClientDC dc(list);
+    dc.SetFont(list->GetFont());
+    const int space = dc.GetTextExtent(wxS(" ")).x;
+    int total = -space;
+    for (const wxString& word : words) total += dc.GetTextExtent(word).x + space;
+    int cursor = rightAligned ? columnWidth - kCellSideMargin - total : kCellSideMargin;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const int width = dc.GetTextExtent(words[i]).x;
+        if (x < cursor + width + space / 2) return i;
+        cursor += width + space;
+    }
+    return words.size() - 1;
+}
+
+std::u16string SearchableWord(const std::string& upper) { return FoldToLower(Utf8ToWide(upper)); }
 
 FileRequest ExportFileRequest(const std::u16string& initialName) {
     FileRequest request;
@@ -107,6 +132,7 @@ wxString CTableListCtrl::OnGetItemText(long item, long column) const {
 CAnalysisTab::CAnalysisTab(wxWindow* parent, IAnalysisHost& host, std::u16string title)
     : wxPanel(parent), m_host(host), m_title(std::move(title)), m_runner(this) {
     auto* sizer = new wxBoxSizer(wxVERTICAL);
+    m_sizer = sizer;
     m_controls = new wxBoxSizer(wxHORIZONTAL);
     sizer->Add(m_controls, 0, wxEXPAND | wxALL, 4);
     m_list = new CTableListCtrl(this, ID_TAB_LIST);
@@ -148,10 +174,92 @@ void CAnalysisTab::StopJob() {
 
 void CAnalysisTab::OnStop() { StopJob(); }
 
+wxTextCtrl* CAnalysisTab::AddTextBox(const std::u16string& label, int id, int width) {
+    m_controls->Add(new wxStaticText(this, wxID_ANY, ToWx(label)), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+    auto* box = new wxTextCtrl(this, id, wxString(), wxDefaultPosition, wxSize(width, -1), wxTE_PROCESS_ENTER);
+    m_controls->Add(box, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
+    return box;
+}
+
+wxSpinCtrl* CAnalysisTab::AddSpin(const std::u16string& label, int id, int min, int max, int value) {
+    m_controls->Add(new wxStaticText(this, wxID_ANY, ToWx(label)), 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 4);
+    auto* spin = new wxSpinCtrl(this, id, wxString(), wxDefaultPosition, wxDefaultSize, wxSP_ARROW_KEYS, min, max, value);
+    m_controls->Add(spin, 0, wxALIGN_CENTER_VERTICAL | wxRIGHT, 12);
+    return spin;
+}
+
+wxButton* CAnalysisTab::AddRunButton(int id, std::function<void()> run) {
+    auto* button = new wxButton(this, id, ToWx(u"表示"));
+    m_controls->Add(button, 0, wxALIGN_CENTER_VERTICAL | wxLEFT, 8);
+    button->Bind(wxEVT_BUTTON, [run](wxCommandEvent&) { run(); });
+    Bind(wxEVT_TEXT_ENTER, [run](wxCommandEvent&) { run(); });
+    return button;
+}
+
+void CAnalysisTab::AddBelowList(wxWindow* window, int proportion) {
+    m_sizer->Insert(2, window, proportion, wxEXPAND | wxLEFT | wxRIGHT | wxTOP, 4);
+}
+
 void CAnalysisTab::SetTable(std::shared_ptr<ITableModel> table) {
     m_table = std::move(table);
     m_list->SetTable(m_table);
+    if (m_sortColumn >= 0 && m_sortColumn < m_list->GetColumnCount()) m_list->RemoveSortIndicator();
+    m_sortColumn = -1;
     UpdateButtons();
+}
+
+void CAnalysisTab::RunAnalysis(std::shared_ptr<ITableModel> result, AnalysisWork work, std::function<void()> shown) {
+    const std::u16string path = m_host.CorpusPathForAnalysis();
+    if (path.empty()) return;
+    m_runner.Stop();
+    SetTable(nullptr);
+    SetProgressText(u"開始しています...");
+    auto progress = std::make_shared<CPostedProgress>(m_runner, [this](const std::u16string& text, int permille) {
+        SetProgressText(permille >= 0 ? text + u" (" + FormatInt(permille / 10) + u"%)" : text);
+    });
+    const std::uint32_t start = GetTickCount32();
+    StartJob(
+        [path, work = std::move(work), progress](std::stop_token stop) {
+            CCorpusReader reader;
+            if (!reader.Open(path, stop)) return JobResult::Failed(reader.ErrorText());
+            return work(reader, stop, *progress);
+        },
+        [this, result, start, shown = std::move(shown)](const JobResult& outcome) {
+            if (!outcome.done()) {
+                SetProgressText(u"失敗しました: " + outcome.errorText);
+                return;
+            }
+            SetTable(result);
+            SetProgressText(FormatInt(static_cast<std::int64_t>(result->RowCount())) + u" 行 (" +
+                            FormatSeconds(GetTickCount32() - start) + u")");
+            if (shown) shown();
+        });
+}
+
+void CAnalysisTab::OnColumnClicked(int column) {
+    const auto table = std::dynamic_pointer_cast<CSortableTable>(m_table);
+    if (!table || column < 0 || m_runner.IsRunning() || table->RowCount() == 0) return;
+    const bool descending = column == m_sortColumn ? !m_sortDescending : table->IsNumberColumn(column);
+    const std::u16string before = ProgressText();
+    auto order = std::make_shared<std::vector<std::uint32_t>>();
+    SetProgressText(u"並べ替え中...");
+    StartJob(
+        [table, column, descending, order](std::stop_token stop) {
+            auto sorted = table->OrderBy(column, descending, stop);
+            if (!sorted) return JobResult::Stopped();
+            *order = std::move(*sorted);
+            return JobResult::Done();
+        },
+        [this, table, column, descending, order, before](const JobResult& result) {
+            if (!result.done() || table != m_table) return;
+            table->SetOrder(std::move(*order));
+            m_sortColumn = column;
+            m_sortDescending = descending;
+            m_list->ShowSortIndicator(column, !descending);
+            m_list->UpdateRows();
+            SetProgressText(before);
+            OnRowsReordered();
+        });
 }
 
 void CAnalysisTab::StartJob(CJobRunner::Work work, std::function<void(const JobResult&)> finished) {
@@ -178,20 +286,25 @@ void CAnalysisTab::CopySelection() {
     CopyTextToClipboard(FormatRowsAsTsv(*m_table, rows));
 }
 
+FileRequest CAnalysisTab::ExportRequest() const { return ExportFileRequest(ExportFileName()); }
+
+CAnalysisTab::ExportWork CAnalysisTab::ExportJob(const std::u16string& path) const {
+    const std::shared_ptr<const ITableModel> table = m_table;
+    return [table, path](std::stop_token stop, IJobProgress& progress) {
+        return zorvia::ExportTable(*table, path, TableFormatForPath(path), true, stop, progress);
+    };
+}
+
 void CAnalysisTab::ExportTable() {
     if (!m_table || m_runner.IsRunning()) return;
-    const auto path = PromptForFile(m_host.AnalysisPrompt(), ExportFileRequest(ExportFileName()));
+    const auto path = PromptForFile(m_host.AnalysisPrompt(), ExportRequest());
     if (!path) return;
-    const std::shared_ptr<const ITableModel> table = m_table;
-    const TableFormat format = TableFormatForPath(*path);
     const std::u16string target = *path;
     auto progress = std::make_shared<CPostedProgress>(
         m_runner, [this](const std::u16string& text, int) { SetProgressText(u"書き出し中: " + text); });
     SetProgressText(u"書き出し中...");
     StartJob(
-        [table, target, format, progress](std::stop_token stop) {
-            return zorvia::ExportTable(*table, target, format, true, stop, *progress);
-        },
+        [work = ExportJob(target), progress](std::stop_token stop) { return work(stop, *progress); },
         [this, target](const JobResult& result) {
             if (result.done()) {
                 SetProgressText(u"書き出しました: " + target);

@@ -9,18 +9,22 @@
 #include <wx/listctrl.h>
 #include <wx/panel.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "analysis/analysis_host.h"
+#include "analysis/corpus_reader.h"
 #include "analysis/table_export.h"
 #include "analysis/table_model.h"
 #include "analysis/ui/job_runner.h"
 
 class wxBoxSizer;
 class wxButton;
+class wxSpinCtrl;
 class wxStaticText;
+class wxTextCtrl;
 
 namespace zorvia {
 
@@ -75,10 +79,23 @@ public:
 protected:
     // The row of the tab's own controls, above the list.
     wxBoxSizer* ControlRow() const { return m_controls; }
+    // Controls of the control row, each after its label. Enter in a text
+    // box does what the run button does.
+    wxTextCtrl* AddTextBox(const std::u16string& label, int id, int width);
+    wxTextCtrl* AddNodeBox(int id) { return AddTextBox(u"中心語", id, 160); }
+    wxSpinCtrl* AddSpin(const std::u16string& label, int id, int min, int max, int value);
+    wxButton* AddRunButton(int id, std::function<void()> run);
+    // Puts `window` under the list, taking `proportion` of the height.
+    void AddBelowList(wxWindow* window, int proportion);
     IAnalysisHost& Host() const { return m_host; }
     CJobRunner& Runner() { return m_runner; }
 
     void SetTable(std::shared_ptr<ITableModel> table);
+    // Runs an analysis of the open corpus as the tab's job: the list empties,
+    // the job's progress shows below it, and when it is done `result` is
+    // shown with its row count and time, and `shown` runs.
+    using AnalysisWork = std::function<JobResult(CCorpusReader&, std::stop_token, IJobProgress&)>;
+    void RunAnalysis(std::shared_ptr<ITableModel> result, AnalysisWork work, std::function<void()> shown = {});
     // Runs `work` as the tab's job; `finished` gets its result unless it
     // was stopped.
     void StartJob(CJobRunner::Work work, std::function<void(const JobResult&)> finished);
@@ -86,11 +103,20 @@ protected:
     void UpdateButtons();
     // What the file chooser offers as the name.
     virtual std::u16string ExportFileName() const { return u"table.tsv"; }
+    // The file chooser of "エクスポート...", and what is written to the
+    // chosen path: by default the table, as CSV or TSV by the extension.
+    virtual FileRequest ExportRequest() const;
+    using ExportWork = std::function<JobResult(std::stop_token, IJobProgress&)>;
+    virtual ExportWork ExportJob(const std::u16string& path) const;
     virtual void OnRowSelected(std::size_t) {}
     // A double click on `column`, `x` pixels into it.
     virtual void OnRowActivated(std::size_t row, int column, int x);
-    // A click on a column's header (a table sorted by any column).
-    virtual void OnColumnClicked(int) {}
+    // A click on a column's header: a sortable table is put in the order
+    // of that column on the worker thread (numbers largest first, text A to
+    // Z; a second click reverses it).
+    virtual void OnColumnClicked(int column);
+    // After the rows were put in another order.
+    virtual void OnRowsReordered() {}
     // The word a double click searches in the main window.
     virtual std::u16string RowWord(std::size_t) const { return {}; }
 
@@ -98,6 +124,9 @@ private:
     void OnStop();
 
     IAnalysisHost& m_host;
+    wxBoxSizer* m_sizer = nullptr;
+    int m_sortColumn = -1;
+    bool m_sortDescending = false;
     std::u16string m_title;
     CJobRunner m_runner;
     std::shared_ptr<ITableModel> m_table;
@@ -113,5 +142,16 @@ FileRequest ExportFileRequest(const std::u16string& initialName);
 
 // Puts UTF-8 text on the clipboard.
 void CopyTextToClipboard(const std::string& utf8);
+
+// Which of `words`, drawn in a list cell joined by single spaces, lies under
+// `x` (pixels into the cell); the cell's text is aligned to its left edge,
+// or to its right edge when `rightAligned`. The nearest word when x falls
+// outside them all.
+std::size_t WordIndexAtX(wxListCtrl* list, const std::vector<wxString>& words, int x, int columnWidth,
+                         bool rightAligned);
+
+// What a double click on a word of an analysis table searches: the word as
+// the word list shows it.
+std::u16string SearchableWord(const std::string& upper);
 
 }  // namespace zorvia

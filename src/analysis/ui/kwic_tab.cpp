@@ -2,7 +2,6 @@
 
 #include <wx/button.h>
 #include <wx/choice.h>
-#include <wx/dcclient.h>
 #include <wx/sizer.h>
 #include <wx/spinctrl.h>
 #include <wx/stattext.h>
@@ -151,29 +150,13 @@ void CKwicTab::OnRowActivated(std::size_t row, int column, int x) {
     // spaces, the left context against the column's right edge.
     const bool left = column == CKwicTable::kLeft;
     const int context = m_kwic->Context();
-    std::vector<std::pair<int, wxString>> words;  // position, spelling; in drawing order
+    std::vector<wxString> words;  // in drawing order
     for (int i = 1; i <= context; ++i) {
-        const int position = left ? -(context + 1 - i) : i;
-        const std::string word = m_kwic->Word(row, position);
-        if (!word.empty()) words.emplace_back(position, ToWx(Utf8ToWide(word)));
+        const std::string word = m_kwic->Word(row, left ? -(context + 1 - i) : i);
+        if (!word.empty()) words.push_back(ToWx(Utf8ToWide(word)));
     }
     if (words.empty()) return;
-    wxClientDC dc(List());
-    dc.SetFont(List()->GetFont());
-    const int space = dc.GetTextExtent(wxS(" ")).x;
-    constexpr int kMargin = 6;
-    int total = -space;
-    for (const auto& [position, word] : words) total += dc.GetTextExtent(word).x + space;
-    int cursor = left ? List()->GetColumnWidth(column) - kMargin - total : kMargin;
-    std::u16string chosen = left ? FromWx(words.back().second) : FromWx(words.front().second);
-    for (const auto& [position, word] : words) {
-        const int width = dc.GetTextExtent(word).x;
-        if (x < cursor + width + space / 2) {
-            chosen = FromWx(word);
-            break;
-        }
-        cursor += width + space;
-    }
+    const std::u16string chosen = FromWx(words[WordIndexAtX(List(), words, x, List()->GetColumnWidth(column), left)]);
     SetNode(chosen);
     Run();
 }

@@ -54,6 +54,10 @@ enum AppId : int {
     ID_KWIC_LIST = 32901,
     ID_EXPORT_WORD_LIST = 32903,
     ID_EXPORT_CONCORDANCE = 32905,
+    ID_COLLOCATES = 32907,
+    ID_NGRAMS = 32909,
+    ID_DISPERSION = 32911,
+    ID_KEYWORDS = 32913,
 };
 
 // wx takes menu item ids only below 0x7FFF, so the menus carry the command
@@ -67,6 +71,6 @@ inline constexpr int CommandOfMenuItem(int item) { return item + kMenuItemIdOffs
 inline constexpr int kFirstCommand = 32776;
 inline constexpr int kLastCommand = 32806;
 inline constexpr int kFirstAnalysisCommand = 32901;
-inline constexpr int kLastAnalysisCommand = 32905;
+inline constexpr int kLastAnalysisCommand = 32913;
 
 }  // namespace zorvia

@@ -121,6 +121,8 @@ public:
     // hold the lock that makes the write's COMMIT fail.
     void StopAnalysisJobs();
     void OnKwicList();
+    // The other tabs of the analysis window, on the main window's word.
+    void OnAnalysisTab(int command);
     void OnExportWordList();
     void OnExportConcordance();
     CAnalysisFrame* AnalysisFrame() const { return m_analysisFrame.get(); }

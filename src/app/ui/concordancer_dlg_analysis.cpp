@@ -26,6 +26,8 @@ void CConcordancerDlg::BindAnalysisCommands() {
     Bind(wxEVT_MENU, &CConcordancerDlg::OnMenuItem, this, MenuItemId(kFirstAnalysisCommand),
          MenuItemId(kLastAnalysisCommand));
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnKwicList(); }, ID_KWIC_LIST);
+    for (int command : {ID_COLLOCATES, ID_NGRAMS, ID_DISPERSION, ID_KEYWORDS})
+        Bind(wxEVT_MENU, [this, command](wxCommandEvent&) { OnAnalysisTab(command); }, command);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnExportWordList(); }, ID_EXPORT_WORD_LIST);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnExportConcordance(); }, ID_EXPORT_CONCORDANCE);
 }
@@ -43,6 +45,18 @@ void CConcordancerDlg::OnKwicList() {
     if (!CheckDatabaseOpen(m_db, *m_prompt)) return;
     if (!m_analysisFrame) m_analysisFrame = new CAnalysisFrame(this, *this);
     m_analysisFrame->ShowKwic(m_searchWord);
+}
+
+void CConcordancerDlg::OnAnalysisTab(int command) {
+    if (!CheckDatabaseOpen(m_db, *m_prompt)) return;
+    if (!m_analysisFrame) m_analysisFrame = new CAnalysisFrame(this, *this);
+    switch (command) {
+        case ID_COLLOCATES: m_analysisFrame->ShowCollocates(m_searchWord); break;
+        case ID_NGRAMS: m_analysisFrame->ShowNgrams(); break;
+        case ID_DISPERSION: m_analysisFrame->ShowDispersion(m_searchWord); break;
+        case ID_KEYWORDS: m_analysisFrame->ShowKeywords(); break;
+        default: break;
+    }
 }
 
 void CConcordancerDlg::SearchWord(const std::u16string& word) { OnWordPoked(word); }

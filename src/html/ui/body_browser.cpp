@@ -14,6 +14,7 @@
 #include <webkit2/webkit2.h>
 #endif
 
+#include "html/page_frame.h"
 #include "html/report_pages.h"
 #include "platform/trace.h"
 #include "platform/ui/wx_text.h"
@@ -21,6 +22,9 @@
 namespace zorvia {
 
 namespace {
+
+// The address of every written page: the root directory.
+const wxString kRootUrl = wxS("file:///");
 
 // What the page's own scrolling script does, installed by the program once
 // the page has loaded: pages come from corpus text, so the view runs no
@@ -169,6 +173,7 @@ void CBodyBrowser::LoadPending() {
 void CBodyBrowser::ClearPage() {
     if (m_view == nullptr) return;
     m_page.clear();
+    m_pageBase = kRootUrl;
     m_loaded = false;
 }
 
@@ -197,9 +202,10 @@ void CBodyBrowser::LoadPage(const wxString& html) {
     m_pendingUrl.reset();
     m_pagePending = m_guard == Guard::Pending;
     if (m_pagePending) return;
-    // The page's address is the root directory, so that relative addresses
-    // in it name local files as before; the query only tells pages apart.
-    m_expectedUrl = wxString::Format(wxS("file:///?page=%u"), ++m_pageNumber);
+    // The page's address is its base (the root directory for a written
+    // page, so that relative addresses in it name local files as before; the
+    // file itself for a shown document); the query only tells pages apart.
+    m_expectedUrl = wxString::Format(wxS("%s?page=%u"), m_pageBase, ++m_pageNumber);
     m_ownLoads.push_back(m_expectedUrl);
     m_view->SetPage(m_guard == Guard::Ready ? html : ToWx(kUnguardedPage), m_expectedUrl);
 }
@@ -235,11 +241,11 @@ void CBodyBrowser::NavigateTo(const std::u16string& url) {
 
 void CBodyBrowser::ShowDocument(const std::u16string& page, const std::u16string& path) {
     if (m_view == nullptr) return;
-    m_flushPending = false;
-    m_loaded = false;
     m_page = page;
-    m_expectedUrl = wxFileName::FileNameToURL(wxFileName(ToWx(path)));
-    m_view->SetPage(ToWx(page), m_expectedUrl);
+    m_pageBase = ToWx(FileUrlOfPath(path));
+    // Loaded like every written page, so that the navigation it makes is
+    // one the view lets through, and only once the content rules hold.
+    FlushPage();
 }
 
 void CBodyBrowser::CenterTarget() {

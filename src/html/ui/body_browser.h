@@ -83,6 +83,8 @@ private:
     // its navigation is told from any other, also from the page's before it.
     std::deque<wxString> m_ownLoads;
     unsigned m_pageNumber = 0;
+    // The address the written page is shown under, without its query.
+    wxString m_pageBase = wxS("file:///");
     std::function<void(const wxString&)> m_launchBrowser;
 };
 
