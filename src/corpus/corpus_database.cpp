@@ -64,7 +64,9 @@ int CCorpusDatabase::OnRow(void* context, int columns, char** values, char** nam
     return 0;
 }
 
-bool CCorpusDatabase::Exec(const std::u16string& sql) {
+bool CCorpusDatabase::Exec(const std::u16string& sql) { return ExecUtf8(WideToUtf8(sql)); }
+
+bool CCorpusDatabase::ExecUtf8(const std::string& sql) {
     // A long statement may pump the window's events from inside SQLite
     // (progress and cancel); what they run must not use the connection
     // meanwhile, nor replace the rows being collected.
@@ -81,7 +83,7 @@ bool CCorpusDatabase::Exec(const std::u16string& sql) {
     }
     char* message = nullptr;
     m_executing = true;
-    const int rc = sqlite3_exec(m_connection, WideToUtf8(sql).c_str(), &CCorpusDatabase::OnRow, this, &message);
+    const int rc = sqlite3_exec(m_connection, sql.c_str(), &CCorpusDatabase::OnRow, this, &message);
     m_executing = false;
     if (rc == SQLITE_OK) {
         sqlite3_free(message);

@@ -33,6 +33,9 @@ public:
     // called while a statement runs (from an event pumped inside it) it
     // fails at once and keeps the running statement's rows.
     bool Exec(const std::u16string& sql);
+    // The same for a statement already in UTF-8, which spares the copy of a
+    // statement as long as a whole line.
+    bool ExecUtf8(const std::string& sql);
 
     int GetRowCount() const { return static_cast<int>(m_rows.size()); }
     int GetColumnCount() const { return static_cast<int>(m_columnNames.size()); }

@@ -1,5 +1,6 @@
 #include "corpus/file_import.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "corpus/corpus_transaction.h"
@@ -76,6 +77,7 @@ private:
     std::u16string m_line;
     std::u16string m_visible;
     std::u16string m_sql;
+    std::string m_lineSql;
     std::u16string m_upper;
     std::u16string m_progressText;
 };
@@ -184,15 +186,26 @@ bool Importer::LoadLines(bool html, std::int64_t lineCount) {
 
 bool Importer::InsertLine(int index, std::u16string_view text) {
     if (TraceEnabled()) Trace(" %5d : /%s/\n", index, WideToUtf8(text).c_str());
-    m_sql.assign(u"INSERT INTO line VALUES( NULL, ");
-    AppendDecimal(m_sql, m_outcome.oid);
-    m_sql += u", ";
-    AppendDecimal(m_sql, index);
-    m_sql += u", '";
-    AppendEscaped(m_sql, text);
-    m_sql += u"' )";
+    // The line's statement is written in UTF-8 straight away and sized
+    // exactly: a line can be a whole file, and its statement then the
+    // largest thing the import holds.
+    const std::string head = "INSERT INTO line VALUES( NULL, " + std::to_string(m_outcome.oid) + ", " +
+                             std::to_string(index) + ", '";
+    const std::size_t quotes = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\''));
+    const std::size_t size = head.size() + Utf8Size(text) + quotes + 3;
+    if (m_lineSql.capacity() < size) std::string().swap(m_lineSql);
+    m_lineSql.reserve(size);
+    m_lineSql.assign(head);
+    for (std::size_t from = 0;;) {
+        const std::size_t quote = text.find(u'\'', from);
+        AppendUtf8(m_lineSql, text.substr(from, quote == std::u16string_view::npos ? quote : quote + 1 - from));
+        if (quote == std::u16string_view::npos) break;
+        m_lineSql += '\'';
+        from = quote + 1;
+    }
+    m_lineSql += "' )";
     // The words must hang on this line's row, not on the one before it.
-    if (!ExecOrTrace(m_db, m_sql)) return false;
+    if (!ExecOrTrace(m_db, m_lineSql)) return false;
     const int lid = m_db.GetLastInsertRowId();
     ++m_outcome.lines;
 
