@@ -2,9 +2,11 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <functional>
+#include <limits>
 
 #include "corpus/corpus_transaction.h"
 #include "platform/text_convert.h"
@@ -246,7 +248,9 @@ SpeedUpOutcome SpeedUpRun::Run() {
     const bool hasLineIndex = m_db.GetCellInt(0, 2) > 0;
     // The line index and the written forms read every row, the folded words
     // the smaller index of word_upper.
-    const std::int64_t rows = m_lastWid - m_firstWid + 1;
+    // (Ids may lie anywhere; the estimate stays far from overflowing.)
+    const double span = static_cast<double>(m_lastWid) - static_cast<double>(m_firstWid) + 1;
+    const std::int64_t rows = span < 1 ? 0 : static_cast<std::int64_t>(std::min(span, 1e15));
     const std::int64_t lineIndexWork = hasLineIndex ? 0 : rows;
     const std::int64_t foldedWork = rows / 4;
     m_work = lineIndexWork + foldedWork + rows + rows / 10 + 1;
@@ -277,20 +281,23 @@ SpeedUpOutcome SpeedUpRun::Run() {
 }
 
 bool SpeedUpRun::CountForms() {
+    constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max();
     for (std::int64_t from = m_firstWid; from <= m_lastWid;) {
         if (!Announce(u"counting the written forms...")) return false;
         // Adding to the forms that earlier slices counted.
-        const std::int64_t to = from + kFormSliceRows;
-        std::u16string sql = u"INSERT INTO word_form_count SELECT word_upper, word, count(*) FROM word WHERE wid >= ";
+        const std::int64_t last = from > kLargest - kFormSliceRows ? kLargest : from + kFormSliceRows - 1;
+        std::u16string sql =
+            u"INSERT INTO word_form_count SELECT word_upper, word, count(*) FROM word NOT INDEXED WHERE wid BETWEEN ";
         AppendDecimal(sql, from);
-        sql += u" AND wid < ";
-        AppendDecimal(sql, to);
+        sql += u" AND ";
+        AppendDecimal(sql, last);
         sql += u" GROUP BY word_upper, word ON CONFLICT(word_upper, word) DO UPDATE SET n = n + excluded.n";
         if (!Step(sql)) return false;
-        m_done += std::min(to, m_lastWid + 1) - from;
+        m_done += std::min(last, m_lastWid) - from + 1;
+        if (last >= m_lastWid) break;
         // Ids far apart (a writer may choose any) are not walked through.
-        std::u16string next = u"SELECT min(wid) FROM word WHERE wid >= ";
-        AppendDecimal(next, to);
+        std::u16string next = u"SELECT min(wid) FROM word WHERE wid > ";
+        AppendDecimal(next, last);
         if (!Step(next)) return false;
         if (m_db.GetCell(0, 0).empty()) break;
         from = CellInt64(m_db, 0, 0);

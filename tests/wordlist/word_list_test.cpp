@@ -72,6 +72,9 @@ protected:
             test::OpenCorpus(*db);
             test::AddFile(*db, "/k.txt", lines);
             test::AddFile(*db, "/b.txt", {"the apple", "K0007 K0007 kx"});
+            // Ids at the far ends, which a writer may choose.
+            ASSERT_TRUE(db->Exec(u"INSERT INTO word VALUES (9223372036854775807, 1, 'far', 'FAR'), "
+                                 u"(-9223372036854775807, 1, 'Far', 'FAR')"));
         }
         test::FakeProgress progress;
         ASSERT_EQ(CreateSpeedUp(summary, progress).result, SpeedUpResult::Done);
