@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -163,16 +164,17 @@ struct Timing {
     std::size_t statements = 0;
 };
 
-Timing MeasureKeystroke(CCorpusDatabase& db, sqlite3* bare, const std::u16string& typed) {
+// `action` through the program's code, then the statements it sent replayed
+// bare; medians of `repetitions` runs.
+Timing MeasureAction(CCorpusDatabase& db, sqlite3* bare, int repetitions, const std::function<void()>& action) {
     std::vector<double> app, ref;
     std::vector<std::string> recorded;
     sqlite3_trace_v2(db.NativeHandle(), SQLITE_TRACE_STMT, &RecordStatement, nullptr);
-    for (int r = 0; r < kRepetitions; ++r) {
+    for (int r = 0; r < repetitions; ++r) {
         recorded.clear();
         g_recorded = &recorded;
-        Keystroke keystroke(db);
         const auto start = Clock::now();
-        keystroke.Run(typed);
+        action();
         app.push_back(MillisecondsSince(start));
         g_recorded = nullptr;
 
@@ -182,6 +184,13 @@ Timing MeasureKeystroke(CCorpusDatabase& db, sqlite3* bare, const std::u16string
     }
     sqlite3_trace_v2(db.NativeHandle(), 0, nullptr, nullptr);
     return {Median(app), Median(ref), recorded.size()};
+}
+
+Timing MeasureKeystroke(CCorpusDatabase& db, sqlite3* bare, const std::u16string& typed) {
+    return MeasureAction(db, bare, kRepetitions, [&] {
+        Keystroke keystroke(db);
+        keystroke.Run(typed);
+    });
 }
 
 std::u16string FirstWord(CCorpusDatabase& db, const std::u16string& sql) {
@@ -206,25 +215,11 @@ void RunVariant(const std::string& variant, const std::string& path) {
                  WideToUtf8(frequent).c_str(), WideToUtf8(rare).c_str());
 
     // The frequency table, once to warm the caches and then measured.
-    double frequencyTable = 0;
-    {
-        std::vector<double> app, ref;
-        const std::string sql =
-            "SELECT count(word_upper), word_upper FROM word GROUP BY word_upper ORDER BY count(word_upper) DESC, "
-            "length(word_upper), word_upper LIMIT 20";
-        QueryFrequencyTable(db, 20);
-        for (int r = 0; r < 3; ++r) {
-            auto start = Clock::now();
-            QueryFrequencyTable(db, 20);
-            app.push_back(MillisecondsSince(start));
-            start = Clock::now();
-            sqlite3_exec(bare, sql.c_str(), &IgnoreRow, nullptr, nullptr);
-            ref.push_back(MillisecondsSince(start));
-        }
-        frequencyTable = Median(app);
-        PrintBench("frequency_table_" + variant + "_ms", frequencyTable, "ms");
-        PrintBench("frequency_table_" + variant + "_bare_ms", Median(ref), "ms");
-    }
+    QueryFrequencyTable(db, 20);
+    const Timing table = MeasureAction(db, bare, 3, [&] { QueryFrequencyTable(db, 20); });
+    const double frequencyTable = table.app;
+    PrintBench("frequency_table_" + variant + "_ms", table.app, "ms");
+    PrintBench("frequency_table_" + variant + "_bare_ms", table.bare, "ms");
 
     // The version page with its distinct-word count, and the complete word
     // list built and written out (the window hands the page to the body
