@@ -204,7 +204,7 @@ std::optional<std::u16string> WordRuleLockedReason(CCorpusDatabase& db) {
         return u"コーパスを読めません。\n" + db.GetErrorText();
     }
     if (db.GetCellInt(0, 0) != 0) {
-        return u"コーパスにファイルが登録されているため、単語の区切り方は変えられません。"
+        return u"コーパスにファイルが登録されているため、単語の区切り方は変えられません。\n"
                u"区切り方を変えるには、新しいデータベースで設定してからファイルを追加してください。";
     }
     return std::nullopt;

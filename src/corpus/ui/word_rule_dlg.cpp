@@ -1,5 +1,7 @@
 #include "corpus/ui/word_rule_dlg.h"
 
+#include <initializer_list>
+
 #include <wx/button.h>
 #include <wx/radiobut.h>
 #include <wx/sizer.h>
@@ -16,15 +18,9 @@ namespace zorvia {
 namespace {
 
 constexpr char16_t kSeparatorsExplanation[] =
-    u"空白・句読点などの記号で区切ります。日本語の文は、記号から記号までがひとつの語になります。";
+    u"空白・句読点などの記号で区切ります。日本語の文は、記号から記号までが一語です。";
 constexpr char16_t kMecabExplanation[] =
-    u"日本語を含む部分を MeCab で形態素に区切ります。日本語を含まない部分は記号で区切ります。";
-
-wxStaticText* WrappedText(wxWindow* parent, const std::u16string& text) {
-    auto* line = new wxStaticText(parent, wxID_ANY, ToWx(text));
-    line->Wrap(parent->FromDIP(420));
-    return line;
-}
+    u"日本語を含む部分を MeCab で形態素に区切ります（ほかの部分は記号で区切ります）。";
 
 }  // namespace
 
@@ -49,7 +45,7 @@ CWordRuleDlg::CWordRuleDlg(wxWindow* parent, CCorpusDatabase& db, const std::u16
     }
 
     const auto reason = WordRuleLockedReason(db);
-    m_reason = WrappedText(this, reason ? *reason : std::u16string());
+    m_reason = new wxStaticText(this, wxID_ANY, ToWx(reason ? *reason : std::u16string()));
     m_separators->Enable(!reason);
     m_mecab->Enable(!reason);
 
@@ -62,16 +58,23 @@ CWordRuleDlg::CWordRuleDlg(wxWindow* parent, CCorpusDatabase& db, const std::u16
     buttons->Add(m_ok, 0, wxRIGHT, 8);
     buttons->Add(cancel, 0);
 
-    const int indent = FromDIP(30);
+    // The lines that explain a choice stand under its label.
+    auto explained = [this](std::initializer_list<std::u16string> lines) {
+        auto* block = new wxBoxSizer(wxVERTICAL);
+        for (const std::u16string& line : lines) block->Add(new wxStaticText(this, wxID_ANY, ToWx(line)));
+        auto* row = new wxBoxSizer(wxHORIZONTAL);
+        row->AddSpacer(FromDIP(20));
+        row->Add(block);
+        return row;
+    };
     auto* column = new wxBoxSizer(wxVERTICAL);
     column->Add(new wxStaticText(this, wxID_ANY,
                                  ToWx(u"このコーパスの単語の区切り方です。ファイルを追加する前にだけ変えられます。")),
                 0, wxALL, 10);
     column->Add(m_separators, 0, wxLEFT | wxRIGHT, 10);
-    column->Add(WrappedText(this, kSeparatorsExplanation), 0, wxLEFT | wxRIGHT | wxBOTTOM, indent);
+    column->Add(explained({kSeparatorsExplanation}), 0, wxLEFT | wxRIGHT | wxBOTTOM, 10);
     column->Add(m_mecab, 0, wxLEFT | wxRIGHT, 10);
-    column->Add(WrappedText(this, kMecabExplanation), 0, wxLEFT | wxRIGHT, indent);
-    column->Add(WrappedText(this, dictionary), 0, wxLEFT | wxRIGHT, indent);
+    column->Add(explained({kMecabExplanation, dictionary}), 0, wxLEFT | wxRIGHT, 10);
     if (reason) column->Add(m_reason, 0, wxLEFT | wxRIGHT | wxTOP, 10);
     column->Add(buttons, 0, wxEXPAND | wxALL, 10);
     SetSizerAndFit(column);
