@@ -58,7 +58,7 @@ bool IsJapaneseCharacter(char16_t c) {
            (c >= 0x4E00 && c <= 0x9FFF) ||  // CJK unified ideographs
            (c >= 0xF900 && c <= 0xFAFF) ||  // CJK compatibility ideographs
            (c >= 0xD840 && c <= 0xD8BF) ||  // high surrogates of the extensions B and later (U+20000-3FFFF)
-           c == 0x3005;                      // 々
+           (c >= 0x3005 && c <= 0x3007);     // 々 〆 〇
 }
 
 bool HoldsJapanese(std::u16string_view text) {

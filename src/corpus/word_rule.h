@@ -30,7 +30,7 @@ inline constexpr char16_t kMecabRuleName[] = u"mecab";
 std::u16string WordRuleName(WordRuleKind kind);
 std::optional<WordRuleKind> ParseWordRuleName(std::u16string_view name);
 
-// Hiragana, Katakana (half-width too), CJK ideographs, 々 and ー.
+// Hiragana, Katakana (half-width too), CJK ideographs, 々 〆 〇 and ー.
 bool IsJapaneseCharacter(char16_t c);
 bool HoldsJapanese(std::u16string_view text);
 
