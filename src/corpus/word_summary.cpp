@@ -322,8 +322,10 @@ constexpr char16_t kChangeTable[] = u"temp.word_summary_change";
 
 }  // namespace
 
-bool HasWordSummary(CCorpusDatabase& db) {
-    std::u16string sql = u"SELECT count(*) FROM sqlite_master WHERE ";
+std::u16string WordSummaryPresenceQuery() {
+    std::u16string sql = u"SELECT count(*) = ";
+    AppendDecimal(sql, static_cast<std::int64_t>(kSummaryObjects.size()));
+    sql += u" FROM sqlite_master WHERE ";
     for (std::size_t i = 0; i < kSummaryObjects.size(); ++i) {
         const SchemaObject& object = kSummaryObjects[i];
         if (i > 0) sql += u" OR ";
@@ -335,8 +337,10 @@ bool HasWordSummary(CCorpusDatabase& db) {
         sql += object.table;
         sql += u"')";
     }
-    return db.Exec(sql) && db.GetCellInt(0, 0) == static_cast<int>(kSummaryObjects.size());
+    return sql;
 }
+
+bool HasWordSummary(CCorpusDatabase& db) { return db.Exec(WordSummaryPresenceQuery()) && db.GetCellInt(0, 0) == 1; }
 
 SpeedUpOutcome CreateSpeedUp(CCorpusDatabase& db, IProgressSink& progress) {
     SpeedUpRun run(db, progress);

@@ -27,6 +27,10 @@ namespace zorvia {
 // triggers are in the file (a summary without its triggers would go stale).
 bool HasWordSummary(CCorpusDatabase& db);
 
+// The statement behind HasWordSummary, for a connection of another kind: one
+// row, one column, 1 when the summary is complete.
+std::u16string WordSummaryPresenceQuery();
+
 enum class SpeedUpResult {
     Done,       // committed
     Cancelled,  // the user cancelled; rolled back
