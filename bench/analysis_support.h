@@ -25,7 +25,7 @@ double MsSince(Clock::time_point start);
 
 // The corpus of `words` words (the keystroke benchmark's, made by whichever
 // benchmark runs first) with the search index; its path.
-std::string EnsureIndexedCorpus(const std::string& workDir, long words);
+std::string EnsureOptimizedCorpus(const std::string& workDir, long words);
 
 // The most frequent word of a corpus and the two words whose counts are
 // nearest 10,000, named on standard error under `label`.
