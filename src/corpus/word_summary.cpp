@@ -320,6 +320,12 @@ SpeedUpOutcome SpeedUpRun::Abandon() {
 // in the corpus file.
 constexpr char16_t kChangeTable[] = u"temp.word_summary_change";
 
+std::u16string_view ColumnText(sqlite3_stmt* statement, int column) {
+    const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
+    const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes16(statement, column));
+    return text != nullptr ? std::u16string_view(text, bytes / sizeof(char16_t)) : std::u16string_view();
+}
+
 }  // namespace
 
 std::u16string WordSummaryPresenceQuery() {
@@ -363,7 +369,7 @@ SpeedUpOutcome RemoveSpeedUp(CCorpusDatabase& db) {
 
 bool SummaryBatch::Begin(CCorpusDatabase& db) {
     m_db = nullptr;
-    m_inserted.clear();
+    m_changes.clear();
     m_deletedSome = false;
     if (!HasWordSummary(db)) return true;
     std::vector<std::u16string> statements = {
@@ -378,27 +384,29 @@ bool SummaryBatch::Begin(CCorpusDatabase& db) {
     return true;
 }
 
-void SummaryBatch::Inserted(std::u16string_view word, std::u16string_view folded) {
+void SummaryBatch::Inserted(std::u16string_view word, std::u16string_view folded) { Add(word, folded, 1); }
+
+void SummaryBatch::Add(std::u16string_view word, std::u16string_view folded, std::int64_t rows) {
     if (m_db == nullptr) return;
-    auto it = m_inserted.find(word);
-    if (it == m_inserted.end()) {
-        it = m_inserted.emplace(std::u16string(word), Inserts{std::u16string(folded)}).first;
+    auto it = m_changes.find(word);
+    if (it == m_changes.end()) {
+        it = m_changes.emplace(std::u16string(word), Change{std::u16string(folded)}).first;
     } else if (it->second.folded != folded) {
         // The same form under a second fold: a key that no form can be (a
         // form never holds U+0000, which would end its INSERT's text).
         std::u16string key(folded);
         key += u'\0';
         key += word;
-        it = m_inserted.try_emplace(std::move(key), Inserts{std::u16string(folded)}).first;
+        it = m_changes.try_emplace(std::move(key), Change{std::u16string(folded)}).first;
     }
-    ++it->second.rows;
+    it->second.rows += rows;
 }
 
 bool SummaryBatch::DeletingFoldedWord(std::u16string_view folded) {
     if (m_db == nullptr) return true;
     // Every row of the folded word goes, those inserted by this batch among
     // them: its counts, kept and waiting, go with them.
-    std::erase_if(m_inserted, [&](const auto& entry) { return entry.second.folded == folded; });
+    std::erase_if(m_changes, [&](const auto& entry) { return entry.second.folded == folded; });
     const std::u16string key = Quoted(folded);
     const std::u16string statements[] = {
         u"UPDATE corpus_count SET n = n - coalesce((SELECT n FROM word_count WHERE word_upper = " + key +
@@ -415,6 +423,22 @@ bool SummaryBatch::DeletingFoldedWord(std::u16string_view folded) {
 bool SummaryBatch::BeforeDelete(const std::u16string& condition) {
     if (m_db == nullptr) return true;
     m_deletedSome = true;
+    // The rows are counted here, by a hash of their forms: far cheaper than
+    // SQLite's sorting of a grouping, for a file's hundreds of thousands of
+    // rows.
+    const std::u16string select = u"SELECT word, word_upper FROM word WHERE " + condition;
+    sqlite3_stmt* statement = nullptr;
+    if (sqlite3_prepare16_v2(m_db->NativeHandle(), select.data(), static_cast<int>(select.size() * sizeof(char16_t)),
+                             &statement, nullptr) == SQLITE_OK) {
+        // What this batch counted before, should the read fail halfway.
+        const auto before = m_changes;
+        int step = SQLITE_ROW;
+        while ((step = sqlite3_step(statement)) == SQLITE_ROW) Add(ColumnText(statement, 0), ColumnText(statement, 1), -1);
+        sqlite3_finalize(statement);
+        if (step == SQLITE_DONE) return true;
+        m_changes = before;
+    }
+    // The grouping in SQL, which leaves SQLite's message on a failure.
     std::u16string sql = u"INSERT INTO ";
     sql += kChangeTable;
     sql += u" SELECT word_upper, word, -count(*) FROM word WHERE ";
@@ -427,22 +451,23 @@ bool SummaryBatch::Finish() {
     if (m_db == nullptr) return true;
     const std::u16string change = kChangeTable;
     std::vector<std::u16string> statements;
-    // The inserted rows, counted already, join the deleted ones (counted
-    // negative before they went), a few hundred groups to a statement.
+    // The rows counted here (inserted ones up, deleted ones down) join any
+    // the change table holds, a few hundred groups to a statement.
     constexpr std::size_t kRowsPerStatement = 500;
     std::size_t inStatement = 0;
-    for (const auto& [key, inserts] : m_inserted) {
+    for (const auto& [key, counted] : m_changes) {
+        if (counted.rows == 0) continue;
         if (inStatement == 0) statements.push_back(u"INSERT INTO " + change + u" VALUES ");
         std::u16string& sql = statements.back();
         const std::size_t nul = key.find(u'\0');
         const std::u16string_view word = std::u16string_view(key).substr(nul == std::u16string::npos ? 0 : nul + 1);
         sql += inStatement > 0 ? u", ( " : u"( ";
-        sql += Quoted(inserts.folded) + u", " + Quoted(word) + u", ";
-        AppendDecimal(sql, inserts.rows);
+        sql += Quoted(counted.folded) + u", " + Quoted(word) + u", ";
+        AppendDecimal(sql, counted.rows);
         sql += u" )";
         inStatement = (inStatement + 1) % kRowsPerStatement;
     }
-    m_inserted.clear();
+    m_changes.clear();
     statements.insert(statements.end(), {
         u"INSERT INTO word_count SELECT word_upper, sum(n) FROM " + change +
             u" GROUP BY word_upper HAVING sum(n) <> 0 ON CONFLICT(word_upper) DO UPDATE SET n = n + excluded.n",

@@ -58,8 +58,8 @@ SpeedUpOutcome RemoveSpeedUp(CCorpusDatabase& db);
 // hundred thousand; the triggers would run for each row (and be compiled
 // again for each statement). Inside such an operation's own transaction a
 // batch sets the word table's triggers aside and keeps the summary itself:
-// the inserted rows are counted as they go in, the deleted ones before they
-// go (or, for a whole folded word, by its kept counts), and at the end the
+// the inserted rows are counted as they go in, the deleted ones read before
+// they go (or, for a whole folded word, by its kept counts), and at the end the
 // counts reach the summary a set at a time and the triggers come back. A
 // rollback brings the triggers back with everything else. On a corpus
 // without the summary a batch does nothing.
@@ -89,16 +89,17 @@ private:
         using is_transparent = void;
         std::size_t operator()(std::u16string_view word) const { return std::hash<std::u16string_view>{}(word); }
     };
-    struct Inserts {
+    struct Change {
         std::u16string folded;
-        std::int64_t rows = 0;
+        std::int64_t rows = 0;  // inserted less deleted
     };
+    void Add(std::u16string_view word, std::u16string_view folded, std::int64_t rows);
 
     CCorpusDatabase* m_db = nullptr;  // null while no summary is kept
-    // Written form -> its folded word and the rows inserted. The import
-    // folds a form always alike; a form inserted with another fold as well
-    // is kept under a key of both.
-    std::unordered_map<std::u16string, Inserts, WordHash, std::equal_to<>> m_inserted;
+    // Written form -> its folded word and the rows inserted and deleted. A
+    // form is folded always alike by the program; a form stored with
+    // another fold as well is kept under a key of both.
+    std::unordered_map<std::u16string, Change, WordHash, std::equal_to<>> m_changes;
     bool m_deletedSome = false;
 };
 
