@@ -17,6 +17,7 @@
 #include "analysis/analysis_host.h"
 #include "analysis/job.h"
 #include "concordance/concordance_hit.h"
+#include "concordance/ui/concordance_list_box.h"
 #include "corpus/corpus_database.h"
 #include "corpus/file_import.h"
 #include "app/ui/word_input_service.h"
@@ -41,11 +42,13 @@ namespace zorvia {
 
 class CAnalysisFrame;
 class CBodyBrowser;
-class CConcordanceListBox;
 class CConSettings;
 class CWxPrompt;
 
-class CConcordancerDlg : public wxFrame, public IWordInputTarget, public IAnalysisHost {
+class CConcordancerDlg : public wxFrame,
+                         public IWordInputTarget,
+                         public IAnalysisHost,
+                         public IKwicItemSource {
 public:
     // Runs the whole start-up sequence: settings, corpus, title, body pane,
     // first page, word-input service, placement. A `startFile` that holds a
@@ -129,6 +132,11 @@ public:
     IUserPrompt& AnalysisPrompt() override { return *m_prompt; }
     void SearchWord(const std::u16string& word) override;
     void PreviewOccurrence(std::int64_t wid, std::int64_t lid, const std::u16string& word) override;
+
+    // --- what the concordance list draws ---------------------------------------
+    std::size_t KwicItemCount() const override { return m_hits.size(); }
+    std::optional<KwicText> KwicItemText(std::size_t n) override;
+    int KwicTypedLength() const override { return static_cast<int>(m_typedWord.size()); }
 
     // --- members the other parts read and write -----------------------------
     CConSettings& m_settings;

@@ -73,6 +73,10 @@ void CConcordancerDlg::BindSearchCommands() {
     }
 }
 
+std::optional<KwicText> CConcordancerDlg::KwicItemText(std::size_t n) {
+    return PrepareKwicItem(m_db, m_hits[n], m_lineCache, m_searchWord, static_cast<int>(n));
+}
+
 // --- the typed word ---------------------------------------------------------
 
 void CConcordancerDlg::ReadTypedWord() { m_typedWord = FromWx(m_wordEdit->GetValue()); }

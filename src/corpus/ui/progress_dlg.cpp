@@ -8,7 +8,7 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
-#include "app/ui/app_ids.h"
+#include "corpus/ui/corpus_dialog_ids.h"
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
