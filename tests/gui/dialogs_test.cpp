@@ -1,5 +1,6 @@
 // The progress window, the options dialog and the body pane on their own.
 #include <gtest/gtest.h>
+#include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/stockitem.h>
 #include <wx/frame.h>
@@ -19,6 +20,7 @@
 
 #include "app/con_settings.h"
 #include "app/ui/option_dlg.h"
+#include "corpus/ui/corpus_dialog_ids.h"
 #include "corpus/ui/progress_dlg.h"
 #include "gui/gui_support.h"
 #include "html/page_frame.h"
@@ -52,6 +54,40 @@ TEST(ProgressDialog, PumpReturnsAtOnceAndTheCloseBoxOnlyAsksForTheCancel) {
         progress.End();
     }
     EXPECT_TRUE(main->IsEnabled());
+    main->Destroy();
+    test::Pump();
+}
+
+// The focus is on 中止 and stays there: the text takes it neither by Tab
+// nor by a click. The bar has the toolkit's own height, and the window is
+// as wide as its longest text needs.
+TEST(ProgressDialog, FocusStaysOnCancelAndTheWindowFitsItsText) {
+    auto* main = new wxFrame(nullptr, wxID_ANY, wxS("main"));
+    main->Show();
+    {
+        CConProgressDlg progress(main);
+        progress.Begin();
+        ASSERT_TRUE(WaitUntil([&] { return progress.IsShownOnScreen(); }));
+        wxWindow* cancel = progress.CancelButton();
+        EXPECT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == cancel; }));
+        cancel->Navigate();
+        test::Pump();
+        EXPECT_EQ(wxWindow::FindFocus(), cancel);
+        auto* text = dynamic_cast<wxTextCtrl*>(progress.FindWindow(ID_PROGRESS_TEXT));
+        ASSERT_NE(text, nullptr);
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(text->GetScreenRect().GetPosition() + wxPoint(10, 5));
+        mouse.MouseClick();
+        WaitUntil([] { return false; }, 200);
+        EXPECT_EQ(wxWindow::FindFocus(), cancel);
+
+        wxWindow* bar = progress.FindWindow(ID_PROGRESS_BAR);
+        EXPECT_EQ(bar->GetSize().y, bar->GetBestSize().y);
+        const int widest = text->GetSizeFromTextSize(text->GetTextExtent(wxS("loading... (line : 2147483647)")).x).x;
+        EXPECT_GE(text->GetSize().x, widest);
+        EXPECT_LE(progress.GetClientSize().x, widest + cancel->GetSize().x + 3 * 8);
+        progress.End();
+    }
     main->Destroy();
     test::Pump();
 }
