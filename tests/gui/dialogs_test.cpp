@@ -103,6 +103,13 @@ TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     EXPECT_TRUE(dialog->IncrementalCheck()->GetValue());
     EXPECT_TRUE(dialog->DetectEncodingCheck()->GetValue());
     EXPECT_EQ(FromWx(dialog->DetectEncodingCheck()->GetLabel()), u"文字コードを自動判定する（UTF-8・UTF-16）");
+    // Each field has room for the largest number any of them takes.
+    ASSERT_TRUE(WaitUntil([&] { return dialog->IsShownOnScreen(); }));
+    test::Pump();
+    for (wxTextCtrl* field : {dialog->BodyLineField(), dialog->ConcordanceCountField(), dialog->WordListCountField()}) {
+        EXPECT_GE(field->GetSize().x, field->GetSizeFromTextSize(field->GetTextExtent(wxS("100000")).x).x);
+        EXPECT_GE(field->GetSize().x, dialog->ConvertDialogToPixels(wxSize(31, 14)).x);
+    }
 
     dialog->ConcordanceCountField()->SetValue(wxS("0"));
     dialog->WordListCountField()->SetValue(wxString());
