@@ -25,10 +25,23 @@
 #include "platform/program_dir.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
+#include "platform/ui/list_column_width.h"
 #include "platform/ui/wx_prompt.h"
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
+
+namespace {
+
+// The word list's columns and their narrowest widths.
+const wxString kWordColumnTitle = wxS("WORD");
+constexpr char16_t kCountColumnTitle[] = u"回数";
+constexpr int kWordColumnWidth = 50;
+constexpr int kCountColumnWidth = 40;
+// Room a status bar part keeps around its text.
+constexpr int kStatusPartMargin = 12;
+
+}  // namespace
 
 CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string& startFile)
     : wxFrame(nullptr, wxID_ANY, ToWx(kAppTitle), wxDefaultPosition, wxSize(640, 480)),
@@ -129,9 +142,26 @@ void CConcordancerDlg::CreateControls() {
     m_searchButton->SetDefault();
     m_wordList = new wxListCtrl(m_panel, ID_WORD_LIST, wxDefaultPosition, wxDefaultSize,
                                 wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_SUNKEN);
-    m_wordList->AppendColumn(wxS("WORD"), wxLIST_FORMAT_LEFT, 50);
-    m_wordList->AppendColumn(ToWx(u"回数"), wxLIST_FORMAT_RIGHT, 40);
+    m_wordList->AppendColumn(kWordColumnTitle, wxLIST_FORMAT_LEFT, kWordColumnWidth);
+    m_wordList->AppendColumn(ToWx(kCountColumnTitle), wxLIST_FORMAT_RIGHT, kCountColumnWidth);
+    m_wordList->Bind(wxEVT_LIST_COL_END_DRAG, [this](wxListEvent& event) {
+        if (event.GetColumn() >= 0 && event.GetColumn() < 2) m_wordColumnDragged[event.GetColumn()] = true;
+        event.Skip();
+    });
+    FitWordListColumns();
     m_concordanceList = new CConcordanceListBox(m_panel, ID_CONCORDANCE_LIST, this);
+}
+
+void CConcordancerDlg::FitWordListColumns() {
+    std::vector<wxString> words{kWordColumnTitle};
+    std::vector<wxString> counts{ToWx(kCountColumnTitle)};
+    for (const WordListRow& row : m_wordRows) {
+        words.push_back(ToWx(row.word));
+        counts.push_back(ToWx(FormatInt(row.count)));
+    }
+    if (!m_wordColumnDragged[0]) m_wordList->SetColumnWidth(0, ListColumnWidth(*m_wordList, words, kWordColumnWidth));
+    if (!m_wordColumnDragged[1])
+        m_wordList->SetColumnWidth(1, ListColumnWidth(*m_wordList, counts, kCountColumnWidth));
 }
 
 void CConcordancerDlg::PlaceWindow() {
@@ -148,7 +178,19 @@ void CConcordancerDlg::PlaceWindow() {
 // --- status bar and title ----------------------------------------------------
 
 void CConcordancerDlg::SetStatusPart(int part, const std::u16string& text) {
-    if (wxStatusBar* status = GetStatusBar()) status->SetStatusText(ToWx(text), part);
+    wxStatusBar* status = GetStatusBar();
+    if (status == nullptr) return;
+    const wxString label = ToWx(text);
+    status->SetStatusText(label, part);
+    // A time too wide for its part (a query of 100 seconds or more) widens
+    // both timing parts for the rest of the run.
+    if (part > 0) {
+        const int width = status->GetTextExtent(label).x;
+        if (width > m_widestTimingText) {
+            m_widestTimingText = width;
+            LayoutPanes();
+        }
+    }
 }
 
 std::u16string CConcordancerDlg::GetStatusPart(int part) const {
@@ -283,9 +325,11 @@ void CConcordancerDlg::LayoutPanes() {
     in.statusWidth = status->GetClientSize().x;
     in.scrollBarWidth = std::max(0, wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
     in.edgeWidth = std::max(0, wxSystemSettings::GetMetric(wxSYS_EDGE_X, this));
-    // The timing parts are 55 pixels wide, or as wide as "00.00 sec" needs
-    // in the status bar's font, so that the time is never cut off.
-    in.timingPartWidth = std::max(55, status->GetTextExtent(wxS("00.00 sec")).x + 12);
+    // The timing parts are 55 pixels wide, or as wide as "00.00 sec" (or
+    // the widest time shown so far) needs in the status bar's font, so that
+    // the time is never cut off.
+    const int timingText = std::max(status->GetTextExtent(wxS("00.00 sec")).x, m_widestTimingText);
+    in.timingPartWidth = std::max(55, timingText + kStatusPartMargin);
     in.borderX = m_settings.horizontalPaneBorderX.value;
     in.borderY = m_settings.verticalPaneBorderY.value;
     const PaneLayout out = ComputePaneLayout(in);

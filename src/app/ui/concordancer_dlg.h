@@ -182,6 +182,9 @@ private:
     void ReadTypedWord();
     void WriteTypedWord();
     void FillWordList(const std::vector<WordListRow>& rows);
+    // Each column of the word list as wide as its widest text, never below
+    // its first width; a column the user has dragged keeps its width.
+    void FitWordListColumns();
     int FirstSelectedWord() const;
     std::vector<WordListRow> SelectedWordRows() const;
     // What a row command does, on the row's word as it was taken from the
@@ -218,6 +221,9 @@ private:
     std::vector<WordListRow> m_wordRows;
     // While a row command writes the row's word into the edit box: that row.
     std::optional<WordListRow> m_rowInEdit;
+    bool m_wordColumnDragged[2] = {false, false};
+    // The width of the widest text shown in a timing part so far.
+    int m_widestTimingText = 0;
 
     CWordInputService m_wordInput;
     wxWeakRef<CAnalysisFrame> m_analysisFrame;

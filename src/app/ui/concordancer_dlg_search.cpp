@@ -241,6 +241,7 @@ void CConcordancerDlg::FillWordList(const std::vector<WordListRow>& rows) {
         const long item = m_wordList->InsertItem(static_cast<long>(r), ToWx(rows[r].word));
         m_wordList->SetItem(item, 1, ToWx(FormatInt(rows[r].count)));
     }
+    FitWordListColumns();
     m_wordList->Thaw();
 }
 
