@@ -112,10 +112,16 @@ TEST(PaneLayout, WordRowAndStatusPartsOfTheDefaultLayout) {
     EXPECT_EQ(out.bodyPane, (PaneRect{115, 205, 525, 430 - 21 - 200 - 5}));
     // Two timing parts of 55 pixels; the grip keeps the rest.
     EXPECT_EQ(std::vector<int>(out.statusPartRight, out.statusPartRight + 3), (std::vector<int>{511, 566, 621}));
-    // Borders ignore the window size, so panes can have no room.
+    // Borders that do not fit the window are shown where the panes beyond
+    // keep some room, and stored as they were; never outside their ranges.
     out = ComputePaneLayout(Input(240, 260, 300, 500));
-    EXPECT_LT(out.concordanceList.width, 0);
-    EXPECT_LT(out.bodyPane.height, 0);
+    EXPECT_EQ(out.concordanceList.width, kMinPaneRoom);
+    EXPECT_EQ(out.bodyPane.height, kMinPaneRoom);
+    EXPECT_EQ(out.borderX, 300);
+    EXPECT_EQ(out.borderY, 500);
+    out = ComputePaneLayout(Input(90, 100, 300, 500));
+    EXPECT_EQ(out.shownBorderX, 50);
+    EXPECT_EQ(out.shownBorderY, 70);
 }
 
 TEST(SplitterZones, FollowTheBordersAndExcludeRightAndBottomEdges) {

@@ -4,10 +4,14 @@
 #include <wx/menu.h>
 #include <wx/panel.h>
 
+#include <gtk/gtk.h>
+
 #include "app/ui/app_ids.h"
+#include "app/pane_layout.h"
 #include "app/ui/concordancer_dlg.h"
 #include "concordance/ui/concordance_list_box.h"
 #include "gui/gui_support.h"
+#include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
 #include "support/corpus_builder.h"
 
@@ -82,7 +86,10 @@ TEST(MainWindow, StoredPlacementIsUsedAndOutOfRangeBordersCorrected) {
     CConcordancerDlg& w = f.Start();
     EXPECT_EQ(w.GetRect(), wxRect(20, 30, 700, 500));
     EXPECT_EQ(w.m_wordList->GetSize().x, 50);
-    EXPECT_EQ(w.m_concordanceList->GetSize().y, 500 - 29);
+    // A border lower than the window allows leaves the body pane some room;
+    // the stored border is kept for a larger window.
+    EXPECT_EQ(w.m_body->GetSize().y, kMinPaneRoom);
+    EXPECT_EQ(w.m_settings.verticalPaneBorderY.value, 500);
     // Smaller than the minimum is refused.
     EXPECT_EQ(w.GetMinSize(), wxSize(240, 320));
     w.SetSize(100, 100);
@@ -120,7 +127,10 @@ TEST(MainWindow, SplittersFollowTheMouseWithinTheirLimits) {
     Mouse(panel, wxEVT_LEFT_UP, 600, 100);
     EXPECT_FALSE(panel->HasCapture());
 
-    // Horizontal splitter: between the concordance list and the body pane.
+    // Horizontal splitter: between the concordance list and the body pane,
+    // in a window tall enough for its limits.
+    w.SetSize(640, 700);
+    test::Pump();
     Mouse(panel, wxEVT_LEFT_DOWN, 400, 202);
     Mouse(panel, wxEVT_MOTION, 400, 10);
     EXPECT_EQ(w.m_concordanceList->GetRect().GetBottom() + 1, 70);
@@ -130,6 +140,41 @@ TEST(MainWindow, SplittersFollowTheMouseWithinTheirLimits) {
     // After the release, moving the mouse changes nothing.
     Mouse(panel, wxEVT_MOTION, 400, 100);
     EXPECT_EQ(w.m_settings.verticalPaneBorderY.value, 500);
+
+    // In a smaller window the drag stops where the body pane keeps some room,
+    // and moving back moves the border again at once.
+    w.SetSize(640, 480);
+    test::Pump();
+    const int lowest = w.m_concordanceList->GetRect().GetBottom() + 1;
+    EXPECT_EQ(w.m_body->GetSize().y, kMinPaneRoom);
+    Mouse(panel, wxEVT_LEFT_DOWN, 400, lowest + 2);
+    Mouse(panel, wxEVT_MOTION, 400, lowest + 300);
+    Mouse(panel, wxEVT_MOTION, 400, lowest + 290);
+    Mouse(panel, wxEVT_LEFT_UP, 400, lowest + 290);
+    EXPECT_EQ(w.m_concordanceList->GetRect().GetBottom() + 1, lowest - 10);
+}
+
+// The resize cursors show inside the splitter zones only: leaving a zone,
+// into a pane too, gives the panes their own cursors back.
+TEST(MainWindow, ResizeCursorsOnlyInsideTheSplitterZones) {
+    MainWindowFixture f;
+    CConcordancerDlg& w = f.Start();
+    wxPanel* panel = w.m_panel;
+    // The toolkit's kind of cursor, -1 for none of the panel's own.
+    const auto kind = [](const wxCursor& cursor) {
+        return cursor.IsOk() ? static_cast<int>(gdk_cursor_get_cursor_type(cursor.GetCursor())) : -1;
+    };
+    const auto cursorAt = [&](wxEventType type, int x, int y) {
+        wxMouseEvent event(type);
+        event.SetPosition(wxPoint(x, y));
+        event.SetEventObject(panel);
+        panel->GetEventHandler()->ProcessEvent(event);
+        return kind(panel->GetCursor());
+    };
+    EXPECT_EQ(cursorAt(wxEVT_MOTION, 112, 100), kind(wxCursor(wxCURSOR_SIZEWE)));
+    EXPECT_EQ(cursorAt(wxEVT_LEAVE_WINDOW, 60, 100), -1);  // into the word list
+    EXPECT_EQ(cursorAt(wxEVT_ENTER_WINDOW, 300, 202), kind(wxCursor(wxCURSOR_SIZENS)));
+    EXPECT_EQ(cursorAt(wxEVT_MOTION, 300, 15), -1);  // the word row
 }
 
 TEST(MainWindow, NewAndOpenDatabaseGoThroughTheFileChooser) {

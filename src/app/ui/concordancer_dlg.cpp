@@ -99,6 +99,11 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string&
     m_panel->Bind(wxEVT_LEFT_DOWN, &CConcordancerDlg::OnPanelLeftDown, this);
     m_panel->Bind(wxEVT_MOTION, &CConcordancerDlg::OnPanelMotion, this);
     m_panel->Bind(wxEVT_LEFT_UP, &CConcordancerDlg::OnPanelLeftUp, this);
+    m_panel->Bind(wxEVT_LEAVE_WINDOW, &CConcordancerDlg::OnPanelLeave, this);
+    m_panel->Bind(wxEVT_ENTER_WINDOW, [this](wxMouseEvent& event) {
+        if (!m_verticalDrag && !m_horizontalDrag) UpdateSplitterCursor(event.GetPosition());
+        event.Skip();
+    });
     m_panel->Bind(wxEVT_MOUSE_CAPTURE_LOST, &CConcordancerDlg::OnPanelCaptureLost, this);
 
     Bind(wxEVT_MENU, &CConcordancerDlg::OnMenuItem, this, MenuItemId(kFirstCommand), MenuItemId(kLastCommand));
@@ -335,6 +340,8 @@ void CConcordancerDlg::LayoutPanes() {
     const PaneLayout out = ComputePaneLayout(in);
     m_settings.horizontalPaneBorderX.value = out.borderX;
     m_settings.verticalPaneBorderY.value = out.borderY;
+    m_shownBorderX = out.shownBorderX;
+    m_shownBorderY = out.shownBorderY;
 
     int widths[3] = {std::max(1, out.statusPartRight[0]), out.statusPartRight[1] - out.statusPartRight[0],
                      out.statusPartRight[2] - out.statusPartRight[1]};
@@ -363,51 +370,49 @@ void CConcordancerDlg::OnPanelLeftDown(wxMouseEvent& event) {
     int cw = 0, ch = 0;
     LayoutClientSize(cw, ch);
     const wxPoint p = event.GetPosition();
-    const int x = m_settings.horizontalPaneBorderX.value;
-    const int y = m_settings.verticalPaneBorderY.value;
-    if (VerticalSplitterZone(cw, ch, x).Contains(p.x, p.y)) {
-        m_panel->SetCursor(wxCursor(wxCURSOR_SIZEWE));
-        m_lastDragPoint = p;
-        m_verticalDrag = true;
-        if (!m_panel->HasCapture()) m_panel->CaptureMouse();
+    const int x = m_shownBorderX;
+    const int y = m_shownBorderY;
+    const bool vertical = VerticalSplitterZone(cw, ch, x).Contains(p.x, p.y);
+    if (!vertical && !HorizontalSplitterZone(cw, ch, x, y).Contains(p.x, p.y)) {
+        event.Skip();
         return;
     }
-    if (HorizontalSplitterZone(cw, ch, x, y).Contains(p.x, p.y)) {
-        m_panel->SetCursor(wxCursor(wxCURSOR_SIZENS));
-        m_lastDragPoint = p;
-        m_horizontalDrag = true;
-        if (!m_panel->HasCapture()) m_panel->CaptureMouse();
-        return;
-    }
-    event.Skip();
+    m_panel->SetCursor(wxCursor(vertical ? wxCURSOR_SIZEWE : wxCURSOR_SIZENS));
+    m_lastDragPoint = p;
+    (vertical ? m_verticalDrag : m_horizontalDrag) = true;
+    // The drag moves the border from where it is shown, which a small
+    // window may have moved in from the stored place.
+    m_settings.horizontalPaneBorderX.value = x;
+    m_settings.verticalPaneBorderY.value = y;
+    if (!m_panel->HasCapture()) m_panel->CaptureMouse();
 }
 
 void CConcordancerDlg::OnPanelMotion(wxMouseEvent& event) {
     const wxPoint p = event.GetPosition();
-    if (m_horizontalDrag) {
-        m_settings.verticalPaneBorderY.value += p.y - m_lastDragPoint.y;
+    if (m_horizontalDrag || m_verticalDrag) {
+        if (m_horizontalDrag) m_settings.verticalPaneBorderY.value += p.y - m_lastDragPoint.y;
+        if (m_verticalDrag) m_settings.horizontalPaneBorderX.value += p.x - m_lastDragPoint.x;
         m_lastDragPoint = p;
         LayoutPanes();
+        // Held where it stopped, so that moving back moves it again at once.
+        m_settings.horizontalPaneBorderX.value = m_shownBorderX;
+        m_settings.verticalPaneBorderY.value = m_shownBorderY;
         return;
     }
-    if (m_verticalDrag) {
-        m_settings.horizontalPaneBorderX.value += p.x - m_lastDragPoint.x;
-        m_lastDragPoint = p;
-        LayoutPanes();
-        return;
-    }
+    UpdateSplitterCursor(p);
+    event.Skip();
+}
+
+void CConcordancerDlg::UpdateSplitterCursor(const wxPoint& p) {
     int cw = 0, ch = 0;
     LayoutClientSize(cw, ch);
-    const int x = m_settings.horizontalPaneBorderX.value;
-    const int y = m_settings.verticalPaneBorderY.value;
-    if (HorizontalSplitterZone(cw, ch, x, y).Contains(p.x, p.y)) {
+    if (HorizontalSplitterZone(cw, ch, m_shownBorderX, m_shownBorderY).Contains(p.x, p.y)) {
         m_panel->SetCursor(wxCursor(wxCURSOR_SIZENS));
-    } else if (VerticalSplitterZone(cw, ch, x).Contains(p.x, p.y)) {
+    } else if (VerticalSplitterZone(cw, ch, m_shownBorderX).Contains(p.x, p.y)) {
         m_panel->SetCursor(wxCursor(wxCURSOR_SIZEWE));
     } else {
         m_panel->SetCursor(wxNullCursor);
     }
-    event.Skip();
 }
 
 void CConcordancerDlg::OnPanelLeftUp(wxMouseEvent& event) {
@@ -415,6 +420,14 @@ void CConcordancerDlg::OnPanelLeftUp(wxMouseEvent& event) {
     m_verticalDrag = false;
     m_horizontalDrag = false;
     if (m_panel->HasCapture()) m_panel->ReleaseMouse();
+    event.Skip();
+}
+
+void CConcordancerDlg::OnPanelLeave(wxMouseEvent& event) {
+    // The panes inherit the panel's cursor where they set none of their
+    // own: the resize cursor must not follow the mouse from a splitter into
+    // a pane (nor outside the window).
+    if (!m_verticalDrag && !m_horizontalDrag) m_panel->SetCursor(wxNullCursor);
     event.Skip();
 }
 

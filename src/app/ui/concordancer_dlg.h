@@ -20,6 +20,7 @@
 #include "concordance/ui/concordance_list_box.h"
 #include "corpus/corpus_database.h"
 #include "corpus/file_import.h"
+#include "app/pane_layout.h"
 #include "app/ui/word_input_service.h"
 #include "platform/prompt.h"
 #include "wordlist/word_list.h"
@@ -206,6 +207,9 @@ private:
     void OnPanelLeftDown(wxMouseEvent& event);
     void OnPanelMotion(wxMouseEvent& event);
     void OnPanelLeftUp(wxMouseEvent& event);
+    void OnPanelLeave(wxMouseEvent& event);
+    // The resize cursor inside a splitter zone, the panel's own elsewhere.
+    void UpdateSplitterCursor(const wxPoint& p);
     void OnPanelCaptureLost(wxMouseCaptureLostEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnClose(wxCloseEvent& event);
@@ -230,6 +234,9 @@ private:
     bool m_verticalDrag = false;
     bool m_horizontalDrag = false;
     wxPoint m_lastDragPoint;
+    // Where the last layout put the splitters.
+    int m_shownBorderX = kDefaultBorderX;
+    int m_shownBorderY = kDefaultBorderY;
 };
 
 }  // namespace zorvia
