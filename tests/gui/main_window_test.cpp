@@ -59,6 +59,9 @@ TEST(MainWindow, FirstStartWithoutSettingsFileAndTheMenu) {
     EXPECT_EQ(event(wxEVT_MENU_HIGHLIGHT, MenuItemId(ID_ADD_FILE)), u"データベースにファイルを追加します");
     EXPECT_EQ(event(wxEVT_MENU_HIGHLIGHT, MenuItemId(ID_OPTIONS)), u"");
     EXPECT_EQ(event(wxEVT_MENU_CLOSE, 0), u"Ready");
+    // A menu opened with nothing highlighted yet empties the message part.
+    EXPECT_EQ(event(wxEVT_MENU_OPEN, 0), u"");
+    EXPECT_EQ(event(wxEVT_MENU_CLOSE, 0), u"Ready");
 
     w.SetPosition(wxPoint(-30, 12));
     f.Close();

@@ -92,6 +92,7 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string&
     PlaceWindow();
 
     Bind(wxEVT_MENU_HIGHLIGHT, &CConcordancerDlg::OnMenuHighlight, this);
+    Bind(wxEVT_MENU_OPEN, &CConcordancerDlg::OnMenuOpen, this);
     Bind(wxEVT_MENU_CLOSE, &CConcordancerDlg::OnMenuClose, this);
     Bind(wxEVT_CHAR_HOOK, &CConcordancerDlg::OnCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &CConcordancerDlg::OnClose, this);
@@ -225,6 +226,12 @@ void CConcordancerDlg::OnMenuItem(wxCommandEvent& event) {
 void CConcordancerDlg::OnMenuHighlight(wxMenuEvent& event) {
     const char16_t* prompt = MenuPrompt(CommandOfMenuItem(event.GetMenuId()));
     SetStatusPart(0, prompt != nullptr ? std::u16string(prompt) : std::u16string());
+}
+
+void CConcordancerDlg::OnMenuOpen(wxMenuEvent& event) {
+    // A menu title highlighted with no item yet: nothing to describe.
+    SetStatusPart(0, u"");
+    event.Skip();
 }
 
 void CConcordancerDlg::OnMenuClose(wxMenuEvent& event) {

@@ -202,6 +202,7 @@ private:
     void OnConcordanceRightUp(wxMouseEvent& event);
     bool HandleSearchKey(const wxKeyEvent& event);
     void OnMenuHighlight(wxMenuEvent& event);
+    void OnMenuOpen(wxMenuEvent& event);
     void OnMenuClose(wxMenuEvent& event);
     void OnSize(wxSizeEvent& event);
     void OnPanelLeftDown(wxMouseEvent& event);
