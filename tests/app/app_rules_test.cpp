@@ -9,6 +9,7 @@
 #include "app/con_settings.h"
 #include "app/option_values.h"
 #include "app/pane_layout.h"
+#include "app/window_placement.h"
 #include "app/word_input_endpoint.h"
 #include "support/test_support.h"
 
@@ -131,6 +132,33 @@ TEST(SplitterZones, FollowTheBordersAndExcludeRightAndBottomEdges) {
     const PaneRect h = HorizontalSplitterZone(640, 430, 110, 200);
     EXPECT_TRUE(h.Contains(115, 200) && h.Contains(637, 204));
     EXPECT_FALSE(h.Contains(638, 202) || h.Contains(300, 205) || h.Contains(114, 202));  // right: width - 2
+}
+
+// A window that lies on a display keeps its place; any other is brought onto
+// the display of its corner, or that holds most of it, or lies nearest, no
+// larger than that display; a window without a position is centred on the
+// first one.
+TEST(PlaceMainWindow, KeepsTheWindowOnADisplay) {
+    const std::vector<ScreenRect> two = {{0, 0, 1280, 800}, {1280, 0, 1920, 1080}};
+    struct Case {
+        ScreenRect stored;
+        ScreenRect placed;
+    };
+    for (const Case& c : {
+             Case{{-1, -1, 640, 480}, {320, 160, 640, 480}},          // centred on the first
+             Case{{5, -1, 99999, 99999}, {0, 0, 1280, 800}},           // centred, no larger
+             Case{{20, 30, 700, 500}, {20, 30, 700, 500}},             // on the first: kept
+             Case{{1400, 100, 640, 480}, {1400, 100, 640, 480}},       // on the second: kept
+             Case{{5000, 30, 700, 500}, {2500, 30, 700, 500}},         // far right: the second, nearest
+             Case{{20, 30, 99999, 500}, {0, 30, 1280, 500}},           // wider than the first
+             Case{{1000, 600, 640, 480}, {640, 320, 640, 480}},        // corner on the first
+             Case{{1100, 900, 640, 480}, {1280, 600, 640, 480}},       // partly on the second
+             Case{{100, 900, 640, 480}, {100, 320, 640, 480}},         // below the first, nearest
+             Case{{10, 10, 0, 0}, {10, 10, 240, 320}},                 // the minimum size stays
+         }) {
+        EXPECT_EQ(PlaceMainWindow(c.stored, two), c.placed)
+            << c.stored.x << "," << c.stored.y << " " << c.stored.width << "x" << c.stored.height;
+    }
 }
 
 // The bytes in a heap block of their own size, so that AddressSanitizer

@@ -105,6 +105,15 @@ TEST(MainWindow, StoredPlacementIsUsedAndOutOfRangeBordersCorrected) {
     EXPECT_NE(ini.find("vertical-pane-border-y=500\n"), std::string::npos);
 }
 
+// A stored place beyond every display, or a size larger than one, brings
+// the window back onto the display.
+TEST(MainWindow, AWindowStoredOffTheDisplayComesBackOntoIt) {
+    MainWindowFixture f;
+    f.WriteSettings("window-pos-x=5000\nwindow-pos-y=30\nwindow-width=99999\nwindow-height=500\n");
+    CConcordancerDlg& w = f.Start();
+    EXPECT_EQ(w.GetRect(), wxRect(0, 30, wxDisplay(0u).GetGeometry().width, 500));
+}
+
 void Mouse(wxWindow* target, wxEventType type, int x, int y) {
     wxMouseEvent event(type);
     event.SetPosition(wxPoint(x, y));

@@ -15,6 +15,7 @@
 #include "app/con_settings.h"
 #include "app/menu_table.h"
 #include "app/pane_layout.h"
+#include "app/window_placement.h"
 #include "app/ui/app_ids.h"
 #include "app/ui/app_icon.h"
 #include "app/ui/option_dlg.h"
@@ -171,14 +172,15 @@ void CConcordancerDlg::FitWordListColumns() {
 }
 
 void CConcordancerDlg::PlaceWindow() {
-    const int w = m_settings.windowWidth.value;
-    const int h = m_settings.windowHeight.value;
-    if (m_settings.windowPosX.value >= 0 && m_settings.windowPosY.value >= 0) {
-        SetSize(m_settings.windowPosX.value, m_settings.windowPosY.value, w, h);
-        return;
+    std::vector<ScreenRect> displays;
+    for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
+        const wxRect r = wxDisplay(i).GetGeometry();
+        displays.push_back({r.x, r.y, r.width, r.height});
     }
-    const wxRect desktop = wxDisplay(0u).GetGeometry();
-    SetSize((desktop.width - w) / 2, (desktop.height - h) / 2, w, h);
+    const ScreenRect placed = PlaceMainWindow({m_settings.windowPosX.value, m_settings.windowPosY.value,
+                                               m_settings.windowWidth.value, m_settings.windowHeight.value},
+                                              displays);
+    SetSize(placed.x, placed.y, placed.width, placed.height);
 }
 
 // --- status bar and title ----------------------------------------------------
