@@ -33,22 +33,49 @@ void Prepare(CConSettings& s, const TempDir& dir, const std::string& name, const
 TEST(ConSettings, NumbersReadAsTheirLeadingDecimalDigits) {
     struct Case {
         const char* text;
-        int count;    // concordance-line-count, default 50
+        int count;    // window-pos-x, default -1
         bool search;  // use-incremental-search, default on
     };
-    for (const Case& c : {Case{"default", 50, true}, Case{"-2147483647", 50, true}, Case{"Default", 0, false},
+    for (const Case& c : {Case{"default", -1, true}, Case{"-2147483647", -1, true}, Case{"Default", 0, false},
                           Case{"", 0, false}, Case{"yes", 0, false}, Case{"0", 0, false}, Case{"7", 7, true},
                           Case{"12abc", 12, true}, Case{"  -30 px", -30, true}, Case{"2147483648", -2147483647 - 1, true},
                           Case{"4294967297", 1, true}, Case{"-2147483649", 2147483647, true}}) {
         TempDir dir;
         CConSettings s;
-        const std::string lines =
-            std::string("concordance-line-count=") + c.text + "\nuse-incremental-search=" + c.text + "\n";
+        const std::string lines = std::string("window-pos-x=") + c.text + "\nuse-incremental-search=" + c.text + "\n";
         Prepare(s, dir, "option.ini", lines.c_str());
         s.LoadAll();
-        EXPECT_EQ(s.concordanceLineCount.value, c.count) << c.text;
+        EXPECT_EQ(s.windowPosX.value, c.count) << c.text;
         EXPECT_EQ(s.useIncrementalSearch.value, c.search) << c.text;
     }
+}
+
+// The options dialog's three limits: a value it would refuse takes the
+// default at load, and the default is what goes back to the file.
+TEST(ConSettings, LimitsOutsideTheOptionRangesTakeTheirDefaults) {
+    TempDir dir;
+    CConSettings s;
+    Prepare(s, dir, "option.ini", "concordance-line-count=-5\nwordlist-search-count=abc\nbody-line=100001\n");
+    s.LoadAll();
+    EXPECT_EQ(s.concordanceLineCount.value, 50);
+    EXPECT_EQ(s.wordlistSearchCount.value, 20);
+    EXPECT_EQ(s.bodyLine.value, 100);
+    s.SaveAll();
+    const std::string saved = ReadFileBytes(dir.NativeFile("option.ini"));
+    EXPECT_NE(saved.find("concordance-line-count=50\nwordlist-search-count=20\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("body-line=100\n"), std::string::npos) << saved;
+
+    // The ends of the ranges are kept.
+    Prepare(s, dir, "edges.ini", "concordance-line-count=9999\nwordlist-search-count=1\nbody-line=100000\n");
+    s.LoadAll();
+    EXPECT_EQ(s.concordanceLineCount.value, 9999);
+    EXPECT_EQ(s.wordlistSearchCount.value, 1);
+    EXPECT_EQ(s.bodyLine.value, 100000);
+    Prepare(s, dir, "beyond.ini", "concordance-line-count=10000\nwordlist-search-count=0\nbody-line=0\n");
+    s.LoadAll();
+    EXPECT_EQ(s.concordanceLineCount.value, 50);
+    EXPECT_EQ(s.wordlistSearchCount.value, 20);
+    EXPECT_EQ(s.bodyLine.value, 100);
 }
 
 TEST(ConSettings, LoadedValuesGoBackUnchanged) {
