@@ -148,11 +148,15 @@ TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
 
 // What a toolkit dialog showed, read from GTK's own widgets while it is up.
 struct ShownDialog {
+    ShownDialog(GtkResponseType a, GtkResponseType r1, GtkResponseType r2)
+        : answer(a), firstResponse(r1), secondResponse(r2) {}
     GtkResponseType answer;  // given once the dialog is seen
     GtkResponseType firstResponse, secondResponse;
     std::vector<std::string> first, second;  // the texts of the buttons for these responses
     std::vector<std::string> labels;         // every text inside the dialog
+    std::string folder;                      // where a file chooser opened
     bool seen = false;
+    int polls = 0;
 };
 
 // The texts as shown, with GTK's mnemonic marks ("開く(_O)").
@@ -178,6 +182,13 @@ gboolean ReadAndAnswerDialog(gpointer data) {
         if (GTK_IS_DIALOG(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) dialog = GTK_DIALOG(w->data);
     g_list_free(windows);
     if (dialog == nullptr) return G_SOURCE_CONTINUE;
+    if (GTK_IS_FILE_CHOOSER(dialog)) {
+        // The chooser knows its folder once it has started loading it.
+        gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog));
+        if (folder != nullptr) shown->folder = folder;
+        g_free(folder);
+        if (folder == nullptr && ++shown->polls < 40) return G_SOURCE_CONTINUE;
+    }
     shown->seen = true;
     shown->first = ButtonTexts(dialog, shown->firstResponse);
     shown->second = ButtonTexts(dialog, shown->secondResponse);
@@ -191,7 +202,8 @@ bool Contains(const std::vector<std::string>& labels, const std::string& text) {
 }
 
 // The program turns the toolkit's texts Japanese at start (the test program
-// does the same for every window test); the numbers keep the C locale.
+// does the same for every window test); the numbers keep the C locale. The
+// chooser opens in the folder it is given.
 TEST(ToolkitTexts, QuestionBoxAndFileChooserSpeakJapanese) {
     UseJapaneseToolkitTexts();
     EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
@@ -202,7 +214,7 @@ TEST(ToolkitTexts, QuestionBoxAndFileChooserSpeakJapanese) {
     frame->Show();
     CWxPrompt prompt(frame);
 
-    ShownDialog question{GTK_RESPONSE_NO, GTK_RESPONSE_YES, GTK_RESPONSE_NO, {}, {}, {}};
+    ShownDialog question(GTK_RESPONSE_NO, GTK_RESPONSE_YES, GTK_RESPONSE_NO);
     guint poll = g_timeout_add(50, &ReadAndAnswerDialog, &question);
     EXPECT_EQ(prompt.Message(u"削除してもよろしいですか？", PromptButtons::YesNo, PromptIcon::Question),
               PromptAnswer::No);
@@ -211,16 +223,19 @@ TEST(ToolkitTexts, QuestionBoxAndFileChooserSpeakJapanese) {
     EXPECT_EQ(question.first, Texts{"はい(_Y)"});
     EXPECT_EQ(question.second, Texts{"いいえ(_N)"});
 
-    ShownDialog chooser{GTK_RESPONSE_CANCEL, GTK_RESPONSE_ACCEPT, GTK_RESPONSE_CANCEL, {}, {}, {}};
+    ShownDialog chooser(GTK_RESPONSE_CANCEL, GTK_RESPONSE_ACCEPT, GTK_RESPONSE_CANCEL);
     poll = g_timeout_add(50, &ReadAndAnswerDialog, &chooser);
     FileRequest request;
     request.title = u"ファイルを選択してください";
     request.filters = {{u"テキストファイル (*.txt)", u"*.txt"}};
+    test::TempDir folder;
+    request.initialFolder = folder.File("");
     EXPECT_FALSE(prompt.ChooseFile(request));
     if (!chooser.seen) g_source_remove(poll);
     EXPECT_EQ(chooser.first, Texts{"開く(_O)"});
     EXPECT_EQ(chooser.second, Texts{"キャンセル(_C)"});
     EXPECT_TRUE(Contains(chooser.labels, "他の場所")) << ::testing::PrintToString(chooser.labels);
+    EXPECT_EQ(chooser.folder, folder.path());
     frame->Destroy();
     test::Pump();
 }

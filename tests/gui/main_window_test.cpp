@@ -199,6 +199,8 @@ TEST(MainWindow, NewAndOpenDatabaseGoThroughTheFileChooser) {
     EXPECT_EQ(FromWx(w.GetTitle()), u"new one.zorviacorpusdb - Zorvia Concordancer Ver.1.0.1");
     EXPECT_TRUE(w.m_db.Exec(u"SELECT count(*) FROM word"));
     EXPECT_TRUE(f.prompt.fileRequests.back().save);
+    // The corpus choosers open beside the corpus the window started on.
+    EXPECT_EQ(f.prompt.fileRequests.back().initialFolder, f.dir.File(""));
 
     // Opening a path that disappeared changes nothing.
     f.prompt.files = {f.dir.File("vanished.zorviacorpusdb")};

@@ -58,6 +58,7 @@ FileRequest ExportFileRequest(const std::u16string& initialName) {
     request.title = u"書き出すファイルの名前を指定してください";
     request.filters = {{u"タブ区切りテキスト (*.tsv)", u"*.tsv"}, {u"CSV (*.csv)", u"*.csv"}};
     request.defaultPattern = u"*.tsv";
+    request.kind = FileKind::Export;
     request.initialName = initialName;
     return request;
 }

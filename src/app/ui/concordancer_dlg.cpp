@@ -68,6 +68,8 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string&
 
     const StartupCorpus start = ChooseStartupCorpus(m_settings.databasePath.value, startFile);
     m_settings.databasePath.value = start.path;
+    // The corpus choosers open beside the corpus the window starts on.
+    RememberFileFolder(FileKind::Corpus, start.path);
     if (installed && start.path == DefaultDatabasePath()) CreateDirectories(DefaultCorpusDirectory());
     if (start.fromCommandLine) {
         OpenDatabase();
