@@ -71,10 +71,10 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string&
     // The corpus choosers open beside the corpus the window starts on.
     RememberFileFolder(FileKind::Corpus, start.path);
     if (installed && start.path == DefaultDatabasePath()) CreateDirectories(DefaultCorpusDirectory());
-    if (start.fromCommandLine) {
-        OpenDatabase();
-    } else {
-        OpenDatabaseWithSchema();
+    switch (start.opening) {
+        case StartupCorpus::Opening::WithSchema: OpenDatabaseWithSchema(); break;
+        case StartupCorpus::Opening::WithoutSchema: OpenDatabase(); break;
+        case StartupCorpus::Opening::None: break;
     }
     UpdateTitle();
     // Told once the window is up, so that the message has a window to
@@ -89,6 +89,7 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string&
     m_pageHead = BuildPageHead(DataDirectory());
     m_pageTail = kPageTail;
     MyVersionPage(true);
+    if (!start.statusMessage.empty()) SetStatusPart(0, start.statusMessage);
     StartDdeService();
 
     SetMinSize(wxSize(kMinWindowWidth, kMinWindowHeight));
