@@ -12,7 +12,9 @@
 #include <gtk/gtk.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <clocale>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -208,6 +210,9 @@ TEST(ToolkitTexts, QuestionBoxAndFileChooserSpeakJapanese) {
     UseJapaneseToolkitTexts();
     EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
     EXPECT_STREQ(std::setlocale(LC_COLLATE, nullptr), "C");
+    // The C library's error texts, which GTK's dialogs show, in readable
+    // Japanese rather than question marks.
+    EXPECT_EQ(test::W(std::strerror(ENOENT)), u"そのようなファイルやディレクトリはありません");
     // wx's own texts, as its generic dialogs show them.
     EXPECT_EQ(FromWx(wxGetStockLabel(wxID_CANCEL)), u"キャンセル (&C)");
     auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("main"));

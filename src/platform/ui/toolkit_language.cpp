@@ -49,9 +49,16 @@ void UseJapaneseToolkitTexts() {
     // before the messages locale, but ignores it under the "C" locale. A
     // Japanese messages locale is used when the machine has one; otherwise
     // C.UTF-8, which every current glibc system carries, lets LANGUAGE
-    // decide. GTK asks for its catalogs in UTF-8 itself.
+    // decide. Catalogs that do not ask for a character set of their own
+    // (the C library's error texts, which GTK's dialogs show) come in that
+    // of LC_CTYPE, so it must be UTF-8 too: under "C" they would turn into
+    // question marks. Without such a locale the texts stay English.
     setenv(kLanguageVariable, "ja", 1);
-    if (std::setlocale(LC_MESSAGES, "ja_JP.UTF-8") == nullptr) std::setlocale(LC_MESSAGES, "C.UTF-8");
+    for (const char* locale : {"ja_JP.UTF-8", "C.UTF-8"}) {
+        if (std::setlocale(LC_MESSAGES, locale) == nullptr) continue;
+        if (std::setlocale(LC_CTYPE, "C.UTF-8") != nullptr || std::setlocale(LC_CTYPE, locale) != nullptr) break;
+        std::setlocale(LC_MESSAGES, "C");
+    }
 
     // wx reads its catalog itself, without the process locale.
     auto* translations = new wxTranslations;

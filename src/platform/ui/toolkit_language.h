@@ -9,8 +9,10 @@ namespace zorvia {
 
 // Loads wx's Japanese catalog and has GTK (and the libraries under it)
 // translate into Japanese, whatever language the user's session has. Only
-// the messages category of the process locale changes: numbers, sorting and
-// character classes stay as they are. Call once the toolkit has started.
+// the messages category of the process locale changes, and the character
+// type becomes UTF-8 for the translated texts: how numbers are read and
+// written and how text sorts stay as they are. Call once the toolkit has
+// started.
 void UseJapaneseToolkitTexts();
 
 // While it lives, the environment holds the user's own language again, so
