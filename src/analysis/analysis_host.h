@@ -21,6 +21,9 @@ public:
     // Shows the passage of occurrence `wid` (in line `lid`) in the body pane,
     // `word` marked, as a click in the concordance list does.
     virtual void PreviewOccurrence(std::int64_t wid, std::int64_t lid, const std::u16string& word) = 0;
+    // A typed node in the words of the corpus's word rule (NodeInWordsOf);
+    // as typed where every word is cut at the separators.
+    virtual std::u16string NodeWordsForAnalysis(const std::u16string& node) { return node; }
 };
 
 }  // namespace zorvia

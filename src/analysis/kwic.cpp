@@ -6,7 +6,7 @@
 #include <numeric>
 
 #include "analysis/token_stream.h"
-#include "corpus/word_rules.h"
+#include "corpus/word_rule.h"
 #include "platform/text_convert.h"
 
 namespace zorvia {
@@ -101,6 +101,30 @@ KwicNode ParseKwicNode(std::u16string_view node) {
         parsed.isPattern.push_back(std::any_of(part.begin(), part.end(), IsGlobCharacter));
     }
     return parsed;
+}
+
+std::u16string NodeInWordsOf(CWordRule& rule, std::u16string_view node) {
+    if (rule.IsSeparators()) return std::u16string(node);
+    std::u16string out;
+    auto isBlank = [](char16_t c) { return c == u' ' || c == u'\t' || c == u'\u3000'; };
+    std::size_t i = 0;
+    while (i < node.size()) {
+        while (i < node.size() && isBlank(node[i])) ++i;
+        const std::size_t start = i;
+        while (i < node.size() && !isBlank(node[i])) ++i;
+        if (i == start) break;
+        const std::u16string_view part = node.substr(start, i - start);
+        std::vector<std::u16string> words;
+        // A pattern stays whole: its wildcards are not text to cut. So does
+        // a part whose words cannot be cut now.
+        if (std::none_of(part.begin(), part.end(), IsGlobCharacter)) words = rule.SplitWords(part);
+        if (words.empty()) words.emplace_back(part);
+        for (const std::u16string& word : words) {
+            if (!out.empty()) out += u' ';
+            out += word;
+        }
+    }
+    return out;
 }
 
 // --- the run -------------------------------------------------------------------------

@@ -19,6 +19,8 @@
 
 namespace zorvia {
 
+class CWordRule;
+
 // How far a context or a sort key may reach from the node.
 inline constexpr int kMaxKwicReach = 20;
 
@@ -43,6 +45,12 @@ struct KwicNode {
     std::size_t size() const { return parts.size(); }
 };
 KwicNode ParseKwicNode(std::u16string_view node);
+
+// The node in the corpus's words: under a rule other than the separators,
+// each part that is not a pattern becomes the words the rule cuts it into
+// (日本語 may be two words of a MeCab corpus), joined by single spaces. The
+// separators leave the node as it was typed.
+std::u16string NodeInWordsOf(CWordRule& rule, std::u16string_view node);
 
 struct KwicRequest {
     std::u16string node;

@@ -46,11 +46,11 @@ void CStringSettingEntry::Save() { store->WriteText(key, value); }
 
 CConSettings::CConSettings() = default;
 
-std::array<CSettingEntry*, 13> CConSettings::LoadOrder() {
+std::array<CSettingEntry*, 14> CConSettings::LoadOrder() {
     return {&useIncrementalSearch, &useConcordanceLineStyle, &concordanceLineCount, &wordlistSearchCount,
             &windowWidth,          &windowHeight,            &windowPosX,           &windowPosY,
             &horizontalPaneBorderX, &verticalPaneBorderY,    &bodyLine,             &databasePath,
-            &detectEncoding};
+            &detectEncoding,       &mecabDictionary};
 }
 
 bool CConSettings::LoadAll() {

@@ -119,6 +119,9 @@ public:
     // Off: a text file is UTF-16 LE after its mark, and code page 932
     // otherwise, as the first versions read it.
     CBoolSettingEntry detectEncoding{true, u"detect-encoding", this};
+    // The MeCab dictionary for corpora whose words MeCab cuts: a directory,
+    // or a name under /var/lib/mecab/dic/; empty for MeCab's default.
+    CStringSettingEntry mecabDictionary{u"", u"mecab-dictionary", this};
 
     // How the text files the user gives are read.
     EncodingChoice TextFileEncoding() const {
@@ -126,7 +129,7 @@ public:
     }
 
 private:
-    std::array<CSettingEntry*, 13> LoadOrder();
+    std::array<CSettingEntry*, 14> LoadOrder();
 };
 
 }  // namespace zorvia

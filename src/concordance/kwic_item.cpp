@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "concordance/hit_lookups.h"
-#include "corpus/word_rules.h"
+#include "corpus/word_rule.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
 
@@ -57,16 +57,9 @@ std::optional<KwicText> PrepareKwicItem(CCorpusDatabase& db, ConcordanceHit& hit
     if (n > 0) {
         const std::u16string upperLine = FoldToUpper(line);
         const std::u16string upperWord = FoldToUpper(searchWord);
-        std::size_t found = kNotFound;
-        int count = 0;
-        for (std::size_t q = FindWholeWord(upperLine, upperWord, 0); q != kNotFound;
-             q = FindWholeWord(upperLine, upperWord, q + n)) {
-            if (count == hit.i_foundat) {
-                found = q;
-                break;
-            }
-            ++count;
-        }
+        // Occurrence i_foundat among the line's words whose fold is the
+        // word's, cut by the corpus's own rule.
+        const std::size_t found = db.WordRule().FindOccurrence(line, upperLine, upperWord, hit.i_foundat);
         if (found == kNotFound) {
             Trace(" line の中に %d 番目の検索語が見つからなかったorz\n", hit.i_foundat);
             Trace(" word        : /%s/\n", TraceText(std::u16string(searchWord)).c_str());

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "corpus/word_rule.h"
 #include "platform/text_convert.h"
 
 namespace zorvia {
@@ -45,11 +46,29 @@ bool CCorpusDatabase::OpenWithFlags(const std::u16string& path, int flags) {
 }
 
 void CCorpusDatabase::Close() {
+    m_wordRuleStale = true;
     if (m_connection != nullptr) {
         sqlite3_close(m_connection);
         m_connection = nullptr;
     }
 }
+
+bool CCorpusDatabase::IsReadOnly() const {
+    return m_connection != nullptr && sqlite3_db_readonly(m_connection, "main") == 1;
+}
+
+CWordRule& CCorpusDatabase::WordRule() {
+    // Assigned in place: a caller may still hold the rule it was given.
+    if (m_wordRule == nullptr) {
+        m_wordRule = std::make_unique<CWordRule>(ReadWordRule(m_connection));
+    } else if (m_wordRuleStale || !m_wordRule->IsReadable()) {
+        *m_wordRule = ReadWordRule(m_connection);
+    }
+    m_wordRuleStale = false;
+    return *m_wordRule;
+}
+
+void CCorpusDatabase::ForgetWordRule() { m_wordRuleStale = true; }
 
 int CCorpusDatabase::OnRow(void* context, int columns, char** values, char** names) {
     auto* self = static_cast<CCorpusDatabase*>(context);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,8 @@
 struct sqlite3;
 
 namespace zorvia {
+
+class CWordRule;
 
 class CCorpusDatabase {
 public:
@@ -27,6 +30,16 @@ public:
     bool OpenReadOnly(const std::u16string& path);
     void Close();
     bool IsOpen() const { return m_connection != nullptr; }
+    // True when the connection cannot write (opened read-only).
+    bool IsReadOnly() const;
+
+    // How the open corpus cuts its lines into words, read from the file the
+    // first time it is asked for on this connection (a record that could
+    // not be read is read again next time). The rule belongs to this
+    // connection and its thread, as the connection does.
+    CWordRule& WordRule();
+    // The next WordRule() reads the record again (after it was changed).
+    void ForgetWordRule();
 
     // Runs one statement and keeps every row it delivers. Without a
     // connection it fails at once with no rows and leaves the error text.
@@ -62,6 +75,8 @@ private:
     std::uint64_t m_failures = 0;
     std::vector<std::vector<std::u16string>> m_rows;
     std::vector<std::u16string> m_columnNames;
+    std::unique_ptr<CWordRule> m_wordRule;
+    bool m_wordRuleStale = true;
 };
 
 // Every single quote doubled; nothing else changes.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "corpus/word_rule.h"
 #include "platform/file_status.h"
 #include "platform/text_convert.h"
 #include "platform/program_dir.h"
@@ -29,6 +30,21 @@ bool OpenDatabaseWithSchema(CCorpusDatabase& db, const std::u16string& path) {
         if (!db.Exec(statement)) Trace("exec error : %s\n", TraceText(db.GetErrorText()).c_str());
     }
     return true;
+}
+
+std::optional<std::u16string> EnsureWordRuleUsable(CCorpusDatabase& db, const std::u16string& path) {
+    if (!db.IsOpen()) return std::nullopt;
+    CWordRule& rule = db.WordRule();
+    if (rule.Kind() != WordRuleKind::Mecab || rule.CanCut()) return std::nullopt;
+    std::u16string message =
+        u"このコーパスは MeCab で単語に区切りますが、MeCab またはその辞書（" + rule.Dictionary() +
+        u"）を読み込めませんでした。\n" + rule.Problem() +
+        u"\n\nコーパスは読み取り専用で開きました。検索はできますが、ファイルの追加と語の削除はできません。"
+        u"用例の中の語の位置は、語の区切りを確かめずに示します。";
+    if (!db.IsReadOnly() && !db.OpenReadOnly(path)) {
+        Trace("open error : %s\n", TraceText(db.GetErrorText()).c_str());
+    }
+    return message;
 }
 
 CorpusFileProbe ProbeCorpusFile(const std::u16string& path) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "corpus/corpus_database.h"
@@ -30,6 +31,12 @@ bool OpenDatabase(CCorpusDatabase& db, const std::u16string& path);
 // (the table exists already) is traced and the next one runs. True when the
 // file opened, whatever the statements returned.
 bool OpenDatabaseWithSchema(CCorpusDatabase& db, const std::u16string& path);
+
+// A corpus whose words MeCab cuts cannot be changed while MeCab or its
+// dictionary cannot be loaded: its words could not be cut as they were.
+// Then the file is opened again read-only (it can still be searched) and
+// the message for the user comes back; nothing for any other corpus.
+std::optional<std::u16string> EnsureWordRuleUsable(CCorpusDatabase& db, const std::u16string& path);
 
 // What a path holds, found without writing anything to it.
 enum class CorpusFileState {

@@ -5,7 +5,7 @@
 #include "corpus/corpus_transaction.h"
 #include "corpus/database_files.h"
 #include "corpus/text_line_reader.h"
-#include "corpus/word_rules.h"
+#include "corpus/word_rule.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
 
@@ -45,7 +45,7 @@ constexpr char16_t kCommitFailedMessage[] =
 class Importer {
 public:
     Importer(CCorpusDatabase& db, IUserPrompt& prompt, IProgressSink& progress, IStatusText& status)
-        : m_db(db), m_prompt(prompt), m_progress(progress), m_status(status) {}
+        : m_db(db), m_rule(db.WordRule()), m_prompt(prompt), m_progress(progress), m_status(status) {}
 
     ImportOutcome Run(const std::u16string& path, bool html, const ImportOptions& options);
 
@@ -63,6 +63,7 @@ private:
     ImportOutcome Fail(const char16_t* what);
 
     CCorpusDatabase& m_db;
+    CWordRule& m_rule;
     IUserPrompt& m_prompt;
     IProgressSink& m_progress;
     IStatusText& m_status;
@@ -197,7 +198,7 @@ bool Importer::InsertLine(int index, std::u16string_view text) {
     // ended the transaction itself, and later rows would then be written
     // outside it.)
     bool ok = true;
-    ForEachWord(text, [&](std::u16string_view word) {
+    const bool cut = m_rule.ForEachWord(text, [&](std::u16string_view word) {
         if (!ok) return;
         m_upper.assign(word);
         FoldToUpperInPlace(m_upper);
@@ -211,7 +212,7 @@ bool Importer::InsertLine(int index, std::u16string_view text) {
         ok = ExecOrTrace(m_db, m_sql);
         if (ok) ++m_outcome.words;
     });
-    return ok;
+    return ok && cut;
 }
 
 ImportOutcome Importer::Cancel() {
@@ -322,6 +323,14 @@ ImportOutcome ImportOneFile(CCorpusDatabase& db, const std::u16string& path, IUs
     if (kind == ImportFileKind::Unknown) {
         prompt.Message(kUnknownFileKindMessage, PromptButtons::Ok);
         outcome.result = ImportResult::UnknownKind;
+        return outcome;
+    }
+    // Checked before anything is read or begun: a file whose words could
+    // not be cut as the corpus's other words were must not go in at all.
+    if (const auto refusal = ImportRefusalOfRule(db.WordRule(), options.mecabDictionary)) {
+        prompt.Message(*refusal, PromptButtons::Ok, PromptIcon::Error);
+        outcome.result = ImportResult::Refused;
+        outcome.errorText = *refusal;
         return outcome;
     }
     Importer importer(db, prompt, progress, status);

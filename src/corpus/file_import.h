@@ -64,12 +64,16 @@ enum class ImportResult {
     Cancelled,    // the user cancelled; rolled back
     Failed,       // a statement failed; rolled back, the user was told
     Undecodable,  // bytes did not decode and the caller refuses such files; rolled back
+    Refused,      // the corpus's words cannot be cut as they were (the user was told); nothing begun
 };
 
 struct ImportOptions {
     EncodingChoice encoding = EncodingChoice::Detect;
     // Roll the file back when any of its bytes did not decode.
     bool refuseUndecodable = false;
+    // The "mecab-dictionary" setting: a corpus whose words MeCab cuts takes
+    // files only when it names the dictionary the corpus was built with.
+    std::u16string mecabDictionary;
 };
 
 struct ImportOutcome {

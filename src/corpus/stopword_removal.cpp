@@ -2,7 +2,7 @@
 
 #include "corpus/corpus_transaction.h"
 #include "corpus/text_line_reader.h"
-#include "corpus/word_rules.h"
+#include "corpus/word_rule.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
 
@@ -20,7 +20,7 @@ constexpr char16_t kCommitFailedMessage[] =
 class StopWordRun {
 public:
     StopWordRun(CCorpusDatabase& db, IUserPrompt& prompt, IProgressSink& progress, IStatusText& status)
-        : m_db(db), m_prompt(prompt), m_progress(progress), m_status(status) {}
+        : m_db(db), m_rule(db.WordRule()), m_prompt(prompt), m_progress(progress), m_status(status) {}
 
     StopWordOutcome Run(const std::u16string& path, const std::function<void()>& showStatistics,
                         EncodingChoice encoding);
@@ -34,6 +34,7 @@ private:
     StopWordOutcome Fail(const char16_t* what);
 
     CCorpusDatabase& m_db;
+    CWordRule& m_rule;
     IUserPrompt& m_prompt;
     IProgressSink& m_progress;
     IStatusText& m_status;
@@ -48,6 +49,15 @@ private:
 
 StopWordOutcome StopWordRun::Run(const std::u16string& path, const std::function<void()>& showStatistics,
                                  EncodingChoice encoding) {
+    // The list's lines are cut as the corpus's lines were; a corpus whose
+    // words cannot be cut now cannot say which words a line lists.
+    if (!m_rule.CanCut()) {
+        m_outcome.errorText = u"このコーパスの語の区切り方で単語の一覧を区切れないため、単語を削除できません。\n" +
+                              m_rule.Problem();
+        m_prompt.Message(m_outcome.errorText, PromptButtons::Ok, PromptIcon::Error);
+        m_outcome.result = StopWordResult::Refused;
+        return m_outcome;
+    }
     if (!m_reader.Open(path, encoding)) {
         m_outcome.result = StopWordResult::OpenFailed;
         return m_outcome;
@@ -118,7 +128,7 @@ bool StopWordRun::DeleteListedWords(std::int64_t lineCount) {
             }
         }
         bool ok = true;
-        ForEachWord(m_line, [&](std::u16string_view word) {
+        m_rule.ForEachWord(m_line, [&](std::u16string_view word) {
             if (!ok) return;
             m_upper.assign(word);
             FoldToUpperInPlace(m_upper);

@@ -31,6 +31,7 @@ enum class StopWordResult {
     OpenFailed,  // the list could not be opened; nothing shown, nothing begun
     Cancelled,   // declined or cancelled; rolled back (the user was told)
     Failed,      // a statement failed; rolled back (the user was told)
+    Refused,     // the corpus's words cannot be cut now (the user was told); nothing begun
 };
 
 struct StopWordOutcome {

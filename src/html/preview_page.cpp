@@ -1,9 +1,10 @@
 #include "html/preview_page.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "concordance/hit_lookups.h"
-#include "corpus/word_rules.h"
+#include "corpus/word_rule.h"
 #include "html/page_frame.h"
 #include "platform/text_convert.h"
 #include "platform/tick.h"
@@ -49,13 +50,30 @@ void AppendEmphasis(std::u16string& out, std::u16string_view occurrence, std::si
 }  // namespace
 
 static void AppendMarkedLine(std::u16string& out, std::u16string_view text, std::u16string_view upperKey,
-                      std::size_t typedLength, int targetIndex) {
+                      std::size_t typedLength, int targetIndex, CWordRule* rule) {
     const std::size_t k = upperKey.size();
     if (k == 0) {
         out += text;
         return;
     }
     const std::u16string upper = FoldToUpper(text);
+    if (rule != nullptr && !rule->IsSeparators()) {
+        // Words of another rule: its occurrences, in order.
+        std::vector<std::size_t> positions;
+        rule->FindOccurrences(text, upper, upperKey, positions);
+        std::size_t copied = 0;
+        int accepted = 0;
+        for (const std::size_t w : positions) {
+            out += text.substr(copied, w - copied);
+            out += accepted == targetIndex ? u"<span id=\"theTarget\">" : u"<span>";
+            AppendEmphasis(out, text.substr(w, k), typedLength);
+            out += u"</span>";
+            ++accepted;
+            copied = w + k;
+        }
+        out += text.substr(copied);
+        return;
+    }
     int accepted = 0;
     std::size_t copied = 0;  // start of the text not yet copied
     for (std::size_t w = upper.find(upperKey, copied); w != std::u16string::npos; w = upper.find(upperKey, copied)) {
@@ -80,10 +98,10 @@ static void AppendMarkedLine(std::u16string& out, std::u16string_view text, std:
 }
 
 std::u16string MarkPreviewLine(std::u16string_view text, std::u16string_view upperKey, std::size_t typedLength,
-                               int targetIndex) {
+                               int targetIndex, CWordRule* rule) {
     std::u16string out;
     out.reserve(text.size() + 64);
-    AppendMarkedLine(out, text, upperKey, typedLength, targetIndex);
+    AppendMarkedLine(out, text, upperKey, typedLength, targetIndex, rule);
     return out;
 }
 
@@ -110,6 +128,7 @@ PreviewPage BuildPreviewPage(CCorpusDatabase& db, const ConcordanceHit& hit, std
     if (rows > 0 && !searchWord.empty()) {
         first += u"<div class=\"result\">\n";
         const std::u16string key = FoldToUpper(searchWord);
+        CWordRule& rule = db.WordRule();
         // One buffer for the whole block: the lines and their marks are
         // appended in place rather than built as temporaries.
         std::size_t expected = first.size();
@@ -121,7 +140,7 @@ PreviewPage BuildPreviewPage(CCorpusDatabase& db, const ConcordanceHit& hit, std
             first += u"  <div class=\"result\" id=\"line";
             first += FormatInt(rowLid);
             first += u"\">";
-            AppendMarkedLine(first, db.GetCell(r, 1), key, typedWord.size(), target);
+            AppendMarkedLine(first, db.GetCell(r, 1), key, typedWord.size(), target, &rule);
             first += u"</div>\n";
         }
         first += u"</div>\n";

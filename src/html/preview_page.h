@@ -13,14 +13,17 @@
 
 namespace zorvia {
 
+class CWordRule;
+
 // One stored line with each whole-word occurrence of `upperKey` (the search
 // word folded to upper case) wrapped in a span. The typed part of each
 // occurrence is emphasised plainly and the rest with the class "rest"
 // (unless the typed word is as long as the key). Occurrence number
 // `targetIndex` (from 0, whole words only) gets the id theTarget; -1 marks
-// none. The line's text goes in unescaped.
+// none. The line's text goes in unescaped. Words are those of `rule`; the
+// separators when it is null.
 std::u16string MarkPreviewLine(std::u16string_view text, std::u16string_view upperKey, std::size_t typedLength,
-                               int targetIndex);
+                               int targetIndex, CWordRule* rule = nullptr);
 
 struct PreviewPage {
     // Written after one clear, in this order; the second is the scrolling

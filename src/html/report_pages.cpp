@@ -1,7 +1,7 @@
 #include "html/report_pages.h"
 
 #include "corpus/registered_files.h"
-#include "corpus/word_rules.h"
+#include "corpus/word_rule.h"
 #include "html/page_frame.h"
 #include "platform/prompt.h"
 #include "platform/text_convert.h"
@@ -53,7 +53,18 @@ CorpusCounts QueryCorpusCounts(CCorpusDatabase& db, bool quick, IStatusText* sta
     return counts;
 }
 
-std::u16string BuildVersionPage(const CorpusCounts& counts, bool quick, const std::u16string& pageHead) {
+std::u16string WordRuleLines(CWordRule& rule) {
+    if (!rule.IsReadable()) return u"\n word rule        : ? (" + EscapeHtmlText(rule.Problem()) + u")";
+    std::u16string lines = u"\n word rule        : " + WordRuleName(rule.Kind());
+    if (rule.Kind() == WordRuleKind::Mecab) {
+        lines += u"\n dictionary       : " + EscapeHtmlText(rule.Dictionary());
+        if (!rule.CanCut()) lines += u" (読み込めません：" + EscapeHtmlText(rule.Problem()) + u")";
+    }
+    return lines;
+}
+
+std::u16string BuildVersionPage(const CorpusCounts& counts, bool quick, const std::u16string& pageHead,
+                                std::u16string_view wordRuleLines) {
     std::u16string page = pageHead;
     page += u"<h1>Zorvia Concordancer Ver.";
     page += kAppVersion;
@@ -64,6 +75,7 @@ std::u16string BuildVersionPage(const CorpusCounts& counts, bool quick, const st
     page += u"\n lines            : " + FormatInt(counts.lines, 10);
     page += u"\n words            : " + FormatInt(counts.words, 10);
     if (!quick) page += u"\n unique words     : " + FormatInt(counts.uniqueWords, 10);
+    page += wordRuleLines;
     page += u" </pre>\n</div>\n";
     page += u"<div class=\"copyright\">";
     page += kCopyrightNotice;
@@ -81,7 +93,9 @@ std::u16string BuildVersionPage(const CorpusCounts& counts, bool quick, const st
 
 std::u16string BuildVersionPage(CCorpusDatabase& db, bool quick, const std::u16string& pageHead,
                                 IStatusText* status) {
-    return BuildVersionPage(QueryCorpusCounts(db, quick, status), quick, pageHead);
+    const CorpusCounts counts = QueryCorpusCounts(db, quick, status);
+    // No corpus open, no rule to name.
+    return BuildVersionPage(counts, quick, pageHead, db.IsOpen() ? WordRuleLines(db.WordRule()) : std::u16string());
 }
 
 std::u16string BuildRegisteredFileList(CCorpusDatabase& db, const std::u16string& pageHead) {

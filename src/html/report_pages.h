@@ -15,6 +15,8 @@
 
 namespace zorvia {
 
+class CWordRule;
+
 // The notice and the support page address of the version page's footer.
 inline constexpr char16_t kCopyrightNotice[] = u"Copyright (C) 2026 Zorvia Concordancer developers";
 inline constexpr char16_t kSupportPageAddress[] = u"https://zorvia-concordancer.example.org/support/";
@@ -53,8 +55,13 @@ struct CorpusCounts {
 CorpusCounts QueryCorpusCounts(CCorpusDatabase& db, bool quick, IStatusText* status);
 
 // The page for counts already taken; the unique-word line only when not
-// quick.
-std::u16string BuildVersionPage(const CorpusCounts& counts, bool quick, const std::u16string& pageHead);
+// quick. `wordRuleLines` (from WordRuleLines) follow the counts.
+std::u16string BuildVersionPage(const CorpusCounts& counts, bool quick, const std::u16string& pageHead,
+                                std::u16string_view wordRuleLines = {});
+
+// The lines of the version page that name the corpus's word rule and, for
+// MeCab, its dictionary (and why it cannot be used, when it cannot).
+std::u16string WordRuleLines(CWordRule& rule);
 
 // QueryCorpusCounts, then the page.
 std::u16string BuildVersionPage(CCorpusDatabase& db, bool quick, const std::u16string& pageHead,

@@ -229,7 +229,7 @@ TEST_F(ImportTest, EveryEncodingOfATextGivesTheSameRows) {
 
     // Detection off: UTF-8 is read as code page 932, as the first versions did.
     const ImportOutcome off =
-        ImportOneFile(db, dir.Write("off.txt", utf8), prompt, progress, status, {EncodingChoice::MarkOnly, false});
+        ImportOneFile(db, dir.Write("off.txt", utf8), prompt, progress, status, {EncodingChoice::MarkOnly, false, {}});
     EXPECT_EQ(off.reading.encoding, TextLineReader::Encoding::Cp932);
     EXPECT_NE(Lines(off.oid), first->first);
 }

@@ -4,6 +4,9 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/listctrl.h>
+#include <wx/radiobut.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
 
 #include <memory>
 
@@ -13,6 +16,8 @@
 #include "corpus/ui/corpus_dialog_ids.h"
 #include "corpus/ui/file_delete_dlg.h"
 #include "corpus/ui/progress_dlg.h"
+#include "corpus/ui/word_rule_dlg.h"
+#include "corpus/word_rule.h"
 #include "gui/gui_support.h"
 #include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
@@ -247,6 +252,53 @@ TEST(StopWordCommand, AskedFromOneHundredThousandLinesOnAndCancelledByItsButton)
     EXPECT_EQ(w.GetStatusPart(0), u"loading... (line : 0)");
     EXPECT_EQ(FindTopLevel<CConProgressDlg>(), nullptr);
     EXPECT_TRUE(w.IsEnabled());
+}
+
+TEST(WordRuleWindow, SetOnAnEmptyCorpusThenJapaneseIsSearchedByMorphemesAndTheRuleLocked) {
+    MainWindowFixture f;
+    f.WriteSettings("mecab-dictionary=ipadic-utf8\n");
+    CConcordancerDlg& w = f.Start();
+
+    // The menu command runs the dialog modally; on the empty corpus both
+    // choices are open.
+    bool open = false;
+    wxTheApp->CallAfter([&] {
+        auto* shown = FindTopLevel<CWordRuleDlg>();
+        if (shown == nullptr) return;
+        open = shown->IsModal() && shown->MecabChoice()->IsEnabled() && shown->SeparatorsChoice()->GetValue() &&
+               shown->ReasonText()->GetLabel().empty();
+        shown->MecabChoice()->SetValue(true);
+        Click(shown, wxID_OK);
+    });
+    Command(w, ID_WORD_RULE);
+    EXPECT_TRUE(open);
+    ASSERT_EQ(w.m_db.WordRule().Kind(), WordRuleKind::Mecab);
+
+    ASSERT_TRUE(w.ImportFile(test::W(ZORVIA_SAMPLE_DIR "/japanese-morphemes.txt")));
+    w.m_wordEdit->SetValue(ToWx(u"日本"));
+    ASSERT_EQ(w.m_hits.size(), 4u);
+    // The passage marks the four 日本 of the file, not 日本語.
+    const std::u16string& page = w.m_body->PageText();
+    std::size_t spans = 0;
+    for (std::size_t p = page.find(u"<span"); p != std::u16string::npos; p = page.find(u"<span", p + 1)) ++spans;
+    EXPECT_EQ(spans, 4u);
+    EXPECT_NE(page.find(u"<span id=\"theTarget\"><em>日本</em></span>の春"), std::u16string::npos);
+
+    // Once it holds a file, the dialog shows why the rule cannot change.
+    auto* locked = new CWordRuleDlg(&w, w.m_db, w.m_settings.mecabDictionary.value, f.prompt);
+    EXPECT_FALSE(locked->SeparatorsChoice()->IsEnabled());
+    EXPECT_FALSE(locked->OkButton()->IsEnabled());
+    EXPECT_TRUE(locked->MecabChoice()->GetValue());
+    EXPECT_NE(FromWx(locked->ReasonText()->GetLabel()).find(u"ファイルが登録されている"), std::u16string::npos);
+    locked->Destroy();
+
+    // Without its dictionary the corpus opens read-only, and the user is told.
+    ASSERT_TRUE(w.m_db.Exec(u"UPDATE corpus_setting SET value = '/nonexistent' WHERE key = 'mecab-dictionary'"));
+    w.OpenDatabase();
+    EXPECT_TRUE(test::WaitUntil([&] { return !f.prompt.messages.empty(); }));
+    EXPECT_NE(f.prompt.Texts().back().find(u"読み取り専用で開きました"), std::u16string::npos);
+    EXPECT_TRUE(w.m_db.IsReadOnly());
+    EXPECT_FALSE(w.ImportFile(test::W(ZORVIA_SAMPLE_DIR "/japanese-morphemes.txt")));
 }
 
 }  // namespace

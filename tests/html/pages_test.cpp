@@ -115,12 +115,13 @@ TEST_F(ReportPagesTest, VersionPageAlignsTheCountsAndCountsUniqueWordsOnlyWhenFu
     const std::u16string opening = kHead + u"<h1>Zorvia Concordancer Ver.1.0.1</h1><hr>\n<div>\n <pre>";
     const std::u16string counts =
         u" registered files :          3\n lines            :        120\n words            :        950";
+    const std::u16string rule = u"\n word rule        : separators";
 
     test::FakeStatus status;
-    EXPECT_EQ(BuildVersionPage(db, true, kHead, &status), opening + counts + u" </pre>\n</div>\n" + kFooter);
+    EXPECT_EQ(BuildVersionPage(db, true, kHead, &status), opening + counts + rule + u" </pre>\n</div>\n" + kFooter);
     EXPECT_EQ(status.texts.size(), 3u);
     EXPECT_EQ(BuildVersionPage(db, false, kHead, &status),
-              opening + counts + u"\n unique words     :         20 </pre>\n</div>\n" + kFooter);
+              opening + counts + u"\n unique words     :         20" + rule + u" </pre>\n</div>\n" + kFooter);
     ASSERT_EQ(status.texts.size(), 7u);
     EXPECT_EQ(status.texts[0], u"Retrieving : file count...");
     EXPECT_EQ(status.texts[6], u"Retrieving : unique word count...");

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "corpus/database_files.h"
-#include "corpus/word_rules.h"
+#include "corpus/word_rule.h"
 #include "platform/text_convert.h"
 
 namespace zorvia::test {
@@ -27,7 +27,7 @@ int AddFile(CCorpusDatabase& db, const std::string& path, const std::vector<std:
         MustExec(db, u"INSERT INTO line VALUES( NULL, " + FormatInt(oid) + u", " + FormatInt(std::int64_t(i)) + u", " +
                          Quoted(line) + u" )");
         const int lid = db.GetLastInsertRowId();
-        for (const std::u16string& word : SplitWords(line))
+        for (const std::u16string& word : db.WordRule().SplitWords(line))
             MustExec(db, u"INSERT INTO word VALUES( NULL, " + FormatInt(lid) + u", " + Quoted(word) + u", " +
                              Quoted(FoldToUpper(word)) + u" )");
     }

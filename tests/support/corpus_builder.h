@@ -13,7 +13,8 @@ namespace zorvia::test {
 void OpenCorpus(CCorpusDatabase& db, const std::u16string& path = u":memory:");
 
 // Registers a file: each non-empty line (UTF-8) is stored with its index as
-// line_no, its words with their folds. Returns the file's oid.
+// line_no, its words (cut by the corpus's word rule) with their folds.
+// Returns the file's oid.
 int AddFile(CCorpusDatabase& db, const std::string& path, const std::vector<std::string>& lines);
 
 // The first cell of a query as a number, e.g. a count(*) or a lid.

@@ -47,11 +47,12 @@ protected:
 
 TEST_F(CorpusTool, SearchWordsAndReportsReadTheCorpus) {
     AddSample();
-    const std::string first = "1\tBefore it all. He said: \tthe\t end. After that.\tone.txt\t2\n";
+    // TSV lines carry the stored line number, the aligned form counts from 1.
+    const std::string first = "1\tBefore it all. He said: \tthe\t end. After that.\tone.txt\t1\n";
     EXPECT_EQ(Run({"search", "THE", "--tsv"}).out, first +
-                                                       "2\t\tThe\t cat and the dog\ttwo.txt\t2\n"
-                                                       "3\tThe cat and \tthe\t dog\ttwo.txt\t2\n"
-                                                       "4\t日本語 \tthe\t\ttwo.txt\t4\n");
+                                                       "2\t\tThe\t cat and the dog\ttwo.txt\t1\n"
+                                                       "3\tThe cat and \tthe\t dog\ttwo.txt\t1\n"
+                                                       "4\t日本語 \tthe\t\ttwo.txt\t3\n");
     EXPECT_EQ(Run({"search", "--limit=1", "the", "--tsv"}).out, first);
     // Aligned: every key in column 42, wide characters counting two.
     EXPECT_EQ(Run({"search", "the", "--limit", "4"}).out,
@@ -121,6 +122,34 @@ TEST_F(CorpusTool, BadArgumentsAreRefused) {
         EXPECT_EQ(run.err.rfind("zorvia-corpus: ", 0), 0u) << args[0] << ": " << run.err;
     }
     EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 16);
+}
+
+TEST_F(CorpusTool, WordRuleIsPrintedSetWhileEmptyAndFollowedByEveryCommand) {
+    const std::string sample = ZORVIA_SAMPLE_DIR "/japanese-morphemes.txt";
+    EXPECT_EQ(Run({"word-rule"}).out, "separators\n");
+    EXPECT_EQ(Run({"word-rule", "separators"}).out, "separators\n");
+    EXPECT_EQ(Count(u"SELECT count(*) FROM sqlite_master"), 5);
+    EXPECT_EQ(Run({"word-rule", "morphemes"}).status, 2);
+    const std::vector<std::string> dictionary = {ZORVIA_CORPUS_TOOL, "--mecab-dictionary", "ipadic-utf8", path};
+    auto withDictionary = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), dictionary.begin(), dictionary.end());
+        return test::RunProgram(args);
+    };
+    EXPECT_EQ(withDictionary({"word-rule", "mecab"}).out, "mecab\n");
+    test::ProgramRun run = withDictionary({"import", sample});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(Contains(run.out, "(utf-8, 10 lines, ")) << run.out;
+
+    run = Run({"word-rule", "separators"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(Contains(run.err, "ファイルが登録されている")) << run.err;
+    EXPECT_EQ(Run({"word-rule"}).out, "mecab\n");
+    const std::string hits = Run({"search", "日本", "--tsv"}).out;
+    EXPECT_EQ(std::count(hits.begin(), hits.end(), '\n'), 4) << hits;
+    // A node typed as one string is cut into the corpus's words.
+    const std::string kwic = Run({"kwic", "日本中", "--tsv"}).out;
+    EXPECT_TRUE(Contains(kwic, "\t日本 中\t")) << kwic;
+    EXPECT_EQ(Run({"words", "日本", "--tsv"}).out, "日本\t4\n日本語\t1\n");
 }
 
 TEST_F(CorpusTool, ImportsListsAndRemovesFilesAndWords) {

@@ -127,8 +127,9 @@ void PrintAligned(const CKwicTable& table, std::size_t limit) {
 }
 
 int RunKwicCommand(ToolContext& context, const std::vector<std::string>& args) {
-    const auto options = ParseKwicOptions(args);
+    auto options = ParseKwicOptions(args);
     if (!options) return kExitUsage;
+    options->request.node = NodeInWordsOf(context.db.WordRule(), options->request.node);
     CKwicTable table(options->request.context, static_cast<int>(ParseKwicNode(options->request.node).size()));
     NullJobProgress progress;
     const JobResult result = RunInterruptible([&](std::stop_token stop) {

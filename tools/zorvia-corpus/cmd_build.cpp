@@ -211,6 +211,7 @@ int RunImport(ToolContext& context, const std::vector<std::string>& arguments) {
     ImportOptions options;
     options.encoding = parsed->encoding;
     options.refuseUndecodable = parsed->strict;
+    options.mecabDictionary = context.mecabDictionary;
     InterruptScope interrupts;
     ToolPrompt prompt;
     NoStatusBar status;
@@ -259,6 +260,10 @@ int RunImport(ToolContext& context, const std::vector<std::string>& arguments) {
                 PrintError("interrupted; " + arg + " rolled back" +
                            (i + 1 < args.size() ? ", the files after it not imported" : ""));
                 return kExitInterrupted;
+            case ImportResult::Refused:  // the reason is on standard error already
+                PrintError(arg + ": not imported");
+                exitStatus = kExitFailed;
+                break;
             case ImportResult::NotOpen:
             case ImportResult::Failed:
                 PrintError(arg + ": not imported: " + WideToUtf8(outcome.errorText));
@@ -343,6 +348,9 @@ int RunRemoveWords(ToolContext& context, const std::vector<std::string>& argumen
         case StopWordResult::Cancelled:
             PrintError("interrupted; no word was deleted");
             return kExitInterrupted;
+        case StopWordResult::Refused:  // the reason is on standard error already
+            PrintError("remove-words: no word was deleted");
+            return kExitFailed;
         case StopWordResult::Failed:
             break;
     }

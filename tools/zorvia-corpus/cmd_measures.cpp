@@ -11,6 +11,7 @@
 #include "analysis/collocates.h"
 #include "analysis/dispersion.h"
 #include "analysis/keywords.h"
+#include "analysis/kwic.h"
 #include "analysis/ngrams.h"
 #include "analysis_command.h"
 #include "corpus/database_files.h"
@@ -37,15 +38,19 @@ bool ReadLimit(const ParsedOptions& options, std::size_t& limit) {
     return true;
 }
 
-// The node: the positional arguments, which must name one word.
-std::optional<std::u16string> ReadNode(const ParsedOptions& options, const char* command) {
-    std::string node;
-    for (const std::string& word : options.positional) node += (node.empty() ? "" : " ") + word;
-    if (!SingleWordNode(Utf8ToWide(node))) {
-        PrintError(std::string(command) + " needs one word");
+// The node: the positional arguments, which must name one word of the
+// corpus (cut by the corpus's word rule).
+std::optional<std::u16string> ReadNode(ToolContext& context, const ParsedOptions& options, const char* command) {
+    std::string typed;
+    for (const std::string& word : options.positional) typed += (typed.empty() ? "" : " ") + word;
+    const std::u16string node = NodeInWordsOf(context.db.WordRule(), Utf8ToWide(typed));
+    if (!SingleWordNode(node)) {
+        PrintError(std::string(command) + " needs one word" +
+                   (SingleWordNode(Utf8ToWide(typed)) ? " (the corpus's word rule cuts '" + typed + "' into several)"
+                                                      : ""));
         return std::nullopt;
     }
-    return Utf8ToWide(node);
+    return node;
 }
 
 // Runs `job` on a reader of the corpus.
@@ -69,7 +74,7 @@ int RunCollocatesCommand(ToolContext& context, const std::vector<std::string>& a
     const auto options = ParseOptions(args, {{"--span", true}, {"--min", true}, {"--sort", true}, {"--limit", true}});
     std::size_t limit = 0;
     if (!options || !ReadLimit(*options, limit)) return kExitUsage;
-    const auto node = ReadNode(*options, "collocates");
+    const auto node = ReadNode(context, *options, "collocates");
     if (!node) return kExitUsage;
     CollocateRequest request;
     request.node = *node;
@@ -133,7 +138,7 @@ int RunNgramsCommand(ToolContext& context, const std::vector<std::string>& args)
         request.minFrequency = min;
     }
     if (const auto it = options->values.find("--word"); it != options->values.end()) {
-        request.word = Utf8ToWide(it->second);
+        request.word = NodeInWordsOf(context.db.WordRule(), Utf8ToWide(it->second));
         if (!SingleWordNode(request.word)) {
             PrintError("--word takes one word, not '" + it->second + "'");
             return kExitUsage;
@@ -150,7 +155,7 @@ int RunNgramsCommand(ToolContext& context, const std::vector<std::string>& args)
 int RunDispersionCommand(ToolContext& context, const std::vector<std::string>& args) {
     const auto options = ParseOptions(args, {{"--svg", true}});
     if (!options) return kExitUsage;
-    const auto node = ReadNode(*options, "dispersion");
+    const auto node = ReadNode(context, *options, "dispersion");
     if (!node) return kExitUsage;
     CDispersionTable table;
     const JobResult result = RunOnCorpus(context, [&](CCorpusReader& reader, std::stop_token stop, IJobProgress& p) {

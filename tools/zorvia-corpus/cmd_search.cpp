@@ -48,12 +48,15 @@ int RunSearch(ToolContext& context, const std::vector<std::string>& args) {
             file = fileNames.emplace(hit.oid, FileNameOfPath(LookupFilePath(db, hit.oid))).first;
 
         const std::u16string number = FormatInt(static_cast<std::int64_t>(i) + 1);
-        const std::u16string lineNumber = FormatInt(std::int64_t{hit.line_no} + 1);
+        // Machine-readable output carries the stored line number (from 0), as
+        // every export does; the aligned form is for reading and counts from 1.
         std::u16string record;
         if (options->tsv) {
             record = number + u"\t" + OneLineField(text->left) + u"\t" + OneLineField(text->key) + u"\t" +
-                     OneLineField(text->right) + u"\t" + OneLineField(file->second) + u"\t" + lineNumber;
+                     OneLineField(text->right) + u"\t" + OneLineField(file->second) + u"\t" +
+                     FormatInt(std::int64_t{hit.line_no});
         } else {
+            const std::u16string lineNumber = FormatInt(std::int64_t{hit.line_no} + 1);
             record = FormatInt(static_cast<std::int64_t>(i) + 1, 4) + u"  " +
                      FitKeepingEnd(OneLineField(text->left), kContextWidth) + OneLineField(text->key) +
                      FitKeepingStart(OneLineField(text->right), kContextWidth) + u"  " +

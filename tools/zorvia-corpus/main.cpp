@@ -7,6 +7,7 @@
 
 #include "app/command_line.h"
 #include "corpus/database_files.h"
+#include "corpus/word_rule.h"
 #include "platform/file_status.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
@@ -102,8 +103,9 @@ bool OpenCorpus(ToolContext& context, const std::string& arg, CorpusAccess acces
     return false;
 }
 
-bool IsReadCommand(const std::string& name) {
-    return name == "search" || name == "words" || name == "wordlist" || name == "stats" || name == "files";
+bool IsReadCommand(const std::string& name, const std::vector<std::string>& args) {
+    return name == "search" || name == "words" || name == "wordlist" || name == "stats" || name == "files" ||
+           (name == "word-rule" && args.empty());
 }
 
 // One line per command: its name and arguments, then what it does (on a
@@ -164,6 +166,10 @@ void PrintUsage(std::FILE* out) {
         "  --min-ll X              keywords: log-likelihood at least X (3.84)\n"
         "\n"
         "Options:\n"
+        "      --mecab-dictionary DIR\n"
+        "                          the MeCab dictionary of word-rule mecab and of imports\n"
+        "                          into a mecab corpus: a directory, or a name under\n"
+        "                          /var/lib/mecab/dic/ (default: MeCab's own default)\n"
         "      --trace             write diagnostic lines to standard output\n"
         "  -h, --help              show this help and exit\n"
         "      --version           show the version and exit\n"
@@ -199,6 +205,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     // Options come before DB; "--" ends them, so DB may begin with a dash.
     std::size_t first = 0;
+    std::string mecabDictionary;
     for (; first < args.size() && args[first].size() > 1 && args[first][0] == '-'; ++first) {
         const std::string& option = args[first];
         if (option == "--help" || option == "-h") {
@@ -211,6 +218,12 @@ int main(int argc, char** argv) {
         }
         if (option == "--trace") {
             SetTraceEnabled(true);
+        } else if (option == "--mecab-dictionary" || option.rfind("--mecab-dictionary=", 0) == 0) {
+            if (option == "--mecab-dictionary" && first + 1 == args.size()) {
+                PrintError("--mecab-dictionary needs a directory");
+                return 2;
+            }
+            mecabDictionary = option == "--mecab-dictionary" ? args[++first] : option.substr(19);
         } else if (option == "--") {
             ++first;
             break;
@@ -234,10 +247,18 @@ int main(int argc, char** argv) {
         return 2;
     }
     ToolContext context;
-    const CorpusAccess access = command->readOnly          ? CorpusAccess::ExistingOnly
-                                : IsReadCommand(command->name) ? CorpusAccess::Read
-                                                               : CorpusAccess::Write;
-    if (!OpenCorpus(context, args[0], access)) return 1;
+    context.mecabDictionary = Utf8ToWide(mecabDictionary);
     const std::vector<std::string> rest(args.begin() + 2, args.end());
+    const CorpusAccess access = command->readOnly                    ? CorpusAccess::ExistingOnly
+                                : IsReadCommand(command->name, rest) ? CorpusAccess::Read
+                                                                     : CorpusAccess::Write;
+    if (!OpenCorpus(context, args[0], access)) return 1;
+    // A corpus whose words MeCab cuts, without MeCab: searched read-only.
+    if (const auto message = EnsureWordRuleUsable(context.db, context.databasePath)) {
+        std::string line = WideToUtf8(*message);
+        for (char& c : line)
+            if (c == '\n') c = ' ';
+        PrintError("warning: " + line);
+    }
     return command->run(context, rest);
 }

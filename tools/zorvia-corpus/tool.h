@@ -12,6 +12,9 @@ namespace zorvia::tool {
 struct ToolContext {
     std::u16string databasePath;
     CCorpusDatabase db;
+    // --mecab-dictionary: the MeCab dictionary that imports and the word-rule
+    // command use (empty: MeCab's default).
+    std::u16string mecabDictionary;
 };
 
 struct ToolCommand {

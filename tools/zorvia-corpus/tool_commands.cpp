@@ -19,6 +19,7 @@ extern const ToolCommand kCollocatesCommand;
 extern const ToolCommand kNgramsCommand;
 extern const ToolCommand kDispersionCommand;
 extern const ToolCommand kKeywordsCommand;
+extern const ToolCommand kWordRuleCommand;
 
 const std::vector<const ToolCommand*>& AllCommands() {
     static const std::vector<const ToolCommand*> commands = {
@@ -38,6 +39,7 @@ const std::vector<const ToolCommand*>& AllCommands() {
         &kDispersionCommand,
         &kKeywordsCommand,
         &kExportVrtCommand,
+        &kWordRuleCommand,
     };
     return commands;
 }

@@ -22,7 +22,7 @@ void CCollocatesTab::SetNode(const std::u16string& node) { m_node->ChangeValue(T
 
 CollocateRequest CCollocatesTab::Request() const {
     CollocateRequest request;
-    request.node = FromWx(m_node->GetValue());
+    request.node = Host().NodeWordsForAnalysis(FromWx(m_node->GetValue()));
     request.left = m_left->GetValue();
     request.right = m_right->GetValue();
     request.minO = m_min->GetValue();

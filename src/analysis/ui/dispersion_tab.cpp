@@ -134,7 +134,7 @@ void CDispersionTab::SetNode(const std::u16string& node) { m_node->ChangeValue(T
 std::u16string CDispersionTab::SummaryText() const { return FromWx(m_summary->GetLabel()); }
 
 void CDispersionTab::Run() {
-    const std::u16string node = FromWx(m_node->GetValue());
+    const std::u16string node = Host().NodeWordsForAnalysis(FromWx(m_node->GetValue()));
     if (!SingleWordNode(node)) {
         SetProgressText(u"中心語を1語で入力してください");
         return;

@@ -91,7 +91,7 @@ void CKwicTab::SetNode(const std::u16string& node) { m_node->ChangeValue(ToWx(no
 
 KwicRequest CKwicTab::Request() const {
     KwicRequest request;
-    request.node = FromWx(m_node->GetValue());
+    request.node = Host().NodeWordsForAnalysis(FromWx(m_node->GetValue()));
     request.context = m_context->GetValue();
     for (wxChoice* choice : m_sort)
         if (auto key = KwicSortChoiceKey(choice->GetSelection())) request.keys.push_back(*key);

@@ -23,7 +23,7 @@ NgramRequest CNgramsTab::Request() const {
     NgramRequest request;
     request.n = m_n->GetValue();
     request.minFrequency = m_min->GetValue();
-    request.word = FromWx(m_word->GetValue());
+    request.word = Host().NodeWordsForAnalysis(FromWx(m_word->GetValue()));
     return request;
 }
 

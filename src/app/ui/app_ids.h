@@ -39,6 +39,7 @@ enum AppId : int {
     ID_DELETE_WORDS_IN_FILE = 32801,
     ID_OPEN_BODY_FILE = 32803,
     ID_SPEED_UP_SEARCH = 32805,
+    ID_WORD_RULE = 32811,
 
     // The analysis menu.
     ID_KWIC_LIST = 32901,
@@ -59,7 +60,7 @@ inline constexpr int kMenuItemIdOffset = 0x4000;
 inline constexpr int MenuItemId(int command) { return command - kMenuItemIdOffset; }
 inline constexpr int CommandOfMenuItem(int item) { return item + kMenuItemIdOffset; }
 inline constexpr int kFirstCommand = 32776;
-inline constexpr int kLastCommand = 32805;
+inline constexpr int kLastCommand = 32811;
 inline constexpr int kFirstAnalysisCommand = 32901;
 inline constexpr int kLastAnalysisCommand = 32913;
 

@@ -246,10 +246,23 @@ void CConcordancerDlg::OnMenuClose(wxMenuEvent& event) {
 
 // --- the corpus file ----------------------------------------------------------
 
-bool CConcordancerDlg::OpenDatabase() { return zorvia::OpenDatabase(m_db, m_settings.databasePath.value); }
+bool CConcordancerDlg::OpenDatabase() {
+    const bool opened = zorvia::OpenDatabase(m_db, m_settings.databasePath.value);
+    CheckWordRuleAfterOpen();
+    return opened;
+}
 
 bool CConcordancerDlg::OpenDatabaseWithSchema() {
-    return zorvia::OpenDatabaseWithSchema(m_db, m_settings.databasePath.value);
+    const bool opened = zorvia::OpenDatabaseWithSchema(m_db, m_settings.databasePath.value);
+    CheckWordRuleAfterOpen();
+    return opened;
+}
+
+void CConcordancerDlg::CheckWordRuleAfterOpen() {
+    // Told once the window is up (at start-up there is none yet to stand on).
+    if (const auto message = EnsureWordRuleUsable(m_db, m_settings.databasePath.value)) {
+        CallAfter([this, text = *message] { Prompt().Message(text, PromptButtons::Ok, PromptIcon::Exclamation); });
+    }
 }
 
 void CConcordancerDlg::OnNewDatabase(wxCommandEvent&) {

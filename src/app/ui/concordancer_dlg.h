@@ -84,6 +84,8 @@ public:
     void OnDropFiles(wxDropFilesEvent& event);
     void OnDeleteFile(wxCommandEvent& event);
     void OnDeleteWordsInFile(wxCommandEvent& event);
+    // "単語の区切り方...": the word rule of the open corpus.
+    void OnWordRule(wxCommandEvent& event);
     // After a command that read files: one message listing those with
     // bytes that did not decode, and the encoding of the last one in the
     // status bar.
@@ -133,6 +135,7 @@ public:
     IUserPrompt& AnalysisPrompt() override { return *m_prompt; }
     void SearchWord(const std::u16string& word) override;
     void PreviewOccurrence(std::int64_t wid, std::int64_t lid, const std::u16string& word) override;
+    std::u16string NodeWordsForAnalysis(const std::u16string& node) override;
 
     // --- what the concordance list draws ---------------------------------------
     std::size_t KwicItemCount() const override { return m_hits.size(); }
@@ -168,6 +171,9 @@ public:
     void LayoutPanes();
 
 private:
+    // After a corpus was opened: a corpus whose words cannot be cut now is
+    // opened read-only, and the user told.
+    void CheckWordRuleAfterOpen();
     void BindCorpusCommands();
     void CreateControls();
     void CreateMenu();

@@ -4,6 +4,7 @@
 #include <wx/listctrl.h>
 
 #include "analysis/corpus_reader.h"
+#include "analysis/kwic.h"
 #include "analysis/list_exports.h"
 #include "analysis/table_export.h"
 #include "analysis/ui/analysis_frame.h"
@@ -74,6 +75,11 @@ void CConcordancerDlg::PreviewOccurrence(std::int64_t wid, std::int64_t lid, con
     m_body->WritePage(page.secondPiece);
     ShowReadyText();
     SetStatusPart(2, FormatSeconds(page.elapsedMilliseconds));
+}
+
+std::u16string CConcordancerDlg::NodeWordsForAnalysis(const std::u16string& node) {
+    if (!m_db.IsOpen()) return node;
+    return NodeInWordsOf(m_db.WordRule(), node);
 }
 
 // --- exports of the main window's lists -------------------------------------------------

@@ -12,6 +12,7 @@
 #include "corpus/stopword_removal.h"
 #include "corpus/ui/file_delete_dlg.h"
 #include "corpus/ui/progress_dlg.h"
+#include "corpus/ui/word_rule_dlg.h"
 #include "platform/trace.h"
 #include "platform/ui/wx_prompt.h"
 #include "platform/ui/wx_text.h"
@@ -22,6 +23,7 @@ void CConcordancerDlg::BindCorpusCommands() {
     Bind(wxEVT_MENU, &CConcordancerDlg::OnAddFile, this, ID_ADD_FILE);
     Bind(wxEVT_MENU, &CConcordancerDlg::OnDeleteFile, this, ID_DELETE_FILE);
     Bind(wxEVT_MENU, &CConcordancerDlg::OnDeleteWordsInFile, this, ID_DELETE_WORDS_IN_FILE);
+    Bind(wxEVT_MENU, &CConcordancerDlg::OnWordRule, this, ID_WORD_RULE);
     DragAcceptFiles(true);
     Bind(wxEVT_DROP_FILES, &CConcordancerDlg::OnDropFiles, this);
 }
@@ -32,6 +34,7 @@ bool CConcordancerDlg::ImportFile(const std::u16string& path) {
     CStatusPartText status(*this);
     ImportOptions options;
     options.encoding = m_settings.TextFileEncoding();
+    options.mecabDictionary = m_settings.mecabDictionary.value;
     const ImportOutcome outcome = ImportOneFile(m_db, path, Prompt(), progress, status, options);
     if (outcome.result == ImportResult::Committed)
         m_fileReadings.push_back({path, outcome.reading, outcome.lines, outcome.words});
@@ -97,6 +100,13 @@ void CConcordancerDlg::OnDeleteWordsInFile(wxCommandEvent&) {
     if (outcome.result == StopWordResult::Deleted)
         m_fileReadings.push_back({*path, outcome.reading, outcome.lines, outcome.statements});
     ReportFileReadings();
+}
+
+void CConcordancerDlg::OnWordRule(wxCommandEvent&) {
+    if (!CheckDatabaseOpen(m_db, Prompt())) return;
+    StopAnalysisJobs();
+    CWordRuleDlg dialog(this, m_db, m_settings.mecabDictionary.value, Prompt());
+    if (dialog.ShowModal() == wxID_OK) MyVersionPage(true);
 }
 
 }  // namespace zorvia
