@@ -123,6 +123,15 @@ void Mouse(wxWindow* target, wxEventType type, int x, int y) {
     target->GetEventHandler()->ProcessEvent(event);
 }
 
+// Resizes the window and waits until the toolkit has given the panel its new
+// size, which on a busy display comes some events later.
+void Resize(CConcordancerDlg& w, int width, int height) {
+    const wxSize before = w.m_panel->GetSize();
+    w.SetSize(width, height);
+    test::WaitUntil([&] { return w.m_panel->GetSize() != before; }, 3000);
+    test::Pump();
+}
+
 TEST(MainWindow, SplittersFollowTheMouseWithinTheirLimits) {
     MainWindowFixture f;
     CConcordancerDlg& w = f.Start();
@@ -142,8 +151,7 @@ TEST(MainWindow, SplittersFollowTheMouseWithinTheirLimits) {
 
     // Horizontal splitter: between the concordance list and the body pane,
     // in a window tall enough for its limits.
-    w.SetSize(640, 700);
-    test::Pump();
+    Resize(w, 640, 700);
     Mouse(panel, wxEVT_LEFT_DOWN, 400, 202);
     Mouse(panel, wxEVT_MOTION, 400, 10);
     EXPECT_EQ(w.m_concordanceList->GetRect().GetBottom() + 1, 70);
@@ -156,8 +164,7 @@ TEST(MainWindow, SplittersFollowTheMouseWithinTheirLimits) {
 
     // In a smaller window the drag stops where the body pane keeps some room,
     // and moving back moves the border again at once.
-    w.SetSize(640, 480);
-    test::Pump();
+    Resize(w, 640, 480);
     const int lowest = w.m_concordanceList->GetRect().GetBottom() + 1;
     EXPECT_EQ(w.m_body->GetSize().y, kMinPaneRoom);
     Mouse(panel, wxEVT_LEFT_DOWN, 400, lowest + 2);
