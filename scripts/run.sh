@@ -10,7 +10,7 @@ exe="$build/bin/zorvia"
 corpus="$build/bin/x.zorviacorpusdb"
 if [ ! -e "$corpus" ] && [ -x "$build/bin/zorvia-corpus" ]; then
   echo "Making the default corpus from the sample texts in res/sample ..."
-  "$build/bin/zorvia-corpus" "$corpus" import res/sample/orchard.txt res/sample/river.html \
+  "$build/bin/zorvia-corpus" "$corpus" import res/sample/orchard.txt res/sample/river.html res/sample/ringo.txt \
     || echo "(could not import the sample texts; the corpus starts empty)"
 fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -335,8 +335,12 @@ void CKwicTable::OnOrder(std::vector<std::uint32_t> order) {
 }
 
 std::vector<TableColumn> CKwicTable::Columns() const {
-    return {{u"No.", 64, true, false},   {u"左文脈", 320, true, true}, {u"中心語", 110, false, false},
-            {u"右文脈", 320, false, false}, {u"ファイル", 120, false, false}, {u"行", 56, true, false}};
+    return {{u"No.", 64, true, false},
+            {u"左文脈", 320, true, true, false},
+            {u"中心語", 110, false, false},
+            {u"右文脈", 320, false, false, false},
+            {u"ファイル", 120, false, false},
+            {u"行", 56, true, false}};
 }
 
 std::string CKwicTable::Join(std::size_t hit, int from, int to) const {

@@ -11,11 +11,14 @@ namespace zorvia {
 
 struct TableColumn {
     std::u16string title;
-    int width = 80;             // pixels, a first guess for the window
+    int width = 80;             // pixels: the narrowest the window makes it
     bool rightAligned = false;
     // A cell too wide for the column loses its beginning instead of its end
     // (the left context of a concordance line).
     bool keepEnd = false;
+    // The window widens the column to its widest text. Off for the contexts
+    // of a concordance line, which are meant to be cut at the far end.
+    bool fitText = true;
 };
 
 class ITableModel {

@@ -93,6 +93,37 @@ std::u16string NotUsedReason(CorpusFileState state) {
     return u"はコーパスデータベースではありません。";
 }
 
+// How the settings' corpus at `path` opens, and what the status bar says
+// when it does not open as a corpus.
+void DecideOpening(StartupCorpus& start) {
+    const std::u16string& path = start.path;
+    switch (ProbeCorpusFile(path).state) {
+        case CorpusFileState::Missing:
+        case CorpusFileState::Empty:
+        case CorpusFileState::Corpus:
+            start.opening = StartupCorpus::Opening::WithSchema;
+            return;
+        case CorpusFileState::Locked:
+            start.opening = StartupCorpus::Opening::WithoutSchema;
+            start.statusMessage = u"データベースは他のプログラムが使用中です: " + path;
+            return;
+        case CorpusFileState::Unreadable: {
+            std::error_code error;
+            const bool folder = std::filesystem::is_directory(NativePath(path), error);
+            start.opening = StartupCorpus::Opening::None;
+            start.statusMessage = (folder ? u"フォルダーはデータベースとして開けません: "
+                                          : u"データベースを読み込めないため開けません: ") +
+                                  path;
+            return;
+        }
+        case CorpusFileState::NotCorpus:
+        case CorpusFileState::NotDatabase:
+            start.opening = StartupCorpus::Opening::None;
+            start.statusMessage = u"コーパスデータベースではないため開けません: " + path;
+            return;
+    }
+}
+
 }  // namespace
 
 StartupCorpus ChooseStartupCorpus(const std::u16string& storedPath, const std::u16string& commandLineFile) {
@@ -105,11 +136,13 @@ StartupCorpus ChooseStartupCorpus(const std::u16string& storedPath, const std::u
         if (probe.state == CorpusFileState::Corpus) {
             start.path = path;
             start.fromCommandLine = true;
+            start.opening = StartupCorpus::Opening::WithoutSchema;
             return start;
         }
         start.message = path + u"\n" + NotUsedReason(probe.state) + u"\n設定されているデータベースを開きます。";
     }
     start.path = StartupDatabasePath(storedPath);
+    DecideOpening(start);
     return start;
 }
 

@@ -35,10 +35,20 @@ struct StartupCorpus {
     bool fromCommandLine = false;
     // Why the command line's file is not used; shown once the window is up.
     std::u16string message;
+    // How `path` is opened. The schema goes only to a file that is missing,
+    // empty or a corpus already; one that another program holds locked is
+    // opened as it is, for when it is free again; any other file (a folder,
+    // a text file, another program's database) is left alone, unopened.
+    enum class Opening { WithSchema, WithoutSchema, None };
+    Opening opening = Opening::WithSchema;
+    // Why the settings' corpus was not opened as usual, with its path, for
+    // the status bar; empty when it was.
+    std::u16string statusMessage;
 };
 
 // `commandLineFile` is taken relative to the current directory. Only a file
-// that holds a corpus is used; nothing is created or written at its path.
+// that holds a corpus is used; nothing is created or written at its path,
+// nor at the settings' path unless it is missing, empty or a corpus.
 StartupCorpus ChooseStartupCorpus(const std::u16string& storedPath, const std::u16string& commandLineFile);
 
 }  // namespace zorvia

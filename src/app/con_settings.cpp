@@ -1,5 +1,6 @@
 #include "app/con_settings.h"
 
+#include "app/option_values.h"
 #include "corpus/corpus_database.h"
 #include "platform/ini_file.h"
 #include "platform/text_convert.h"
@@ -54,6 +55,15 @@ std::array<CSettingEntry*, 14> CConSettings::LoadOrder() {
 
 bool CConSettings::LoadAll() {
     for (CSettingEntry* entry : LoadOrder()) entry->Load();
+    // A value the options dialog would refuse (a hand-edited -5, or text
+    // read as 0) takes its default, so the window never runs on it; the
+    // corrected value is written at exit like every other.
+    const std::pair<CIntSettingEntry*, OptionRange> checked[] = {{&concordanceLineCount, kConcordanceCountRange},
+                                                                 {&wordlistSearchCount, kWordListCountRange},
+                                                                 {&bodyLine, kBodyLineRange}};
+    for (const auto& [entry, range] : checked) {
+        if (entry->value < range.minimum || entry->value > range.maximum) entry->value = entry->defaultValue;
+    }
     return true;
 }
 

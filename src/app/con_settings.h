@@ -74,6 +74,8 @@ public:
     CConSettings(const CConSettings&) = delete;
     CConSettings& operator=(const CConSettings&) = delete;
 
+    // Reads every entry; the three limits of the options dialog that lie
+    // outside the dialog's ranges take their defaults.
     bool LoadAll();
     bool SaveAll();
 

@@ -1,5 +1,7 @@
 #include "app/pane_layout.h"
 
+#include <algorithm>
+
 namespace zorvia {
 
 int ClampBorderX(int x) {
@@ -34,16 +36,17 @@ PaneLayout ComputePaneLayout(const PaneLayoutInput& in) {
     out.wordEdit = {l + 8, 2, cx - l - 66, 22};
     out.searchButton = {cx - 53, 2, 50, 22};
 
-    const int x = ClampBorderX(in.borderX);
     const int s = in.statusHeight;
+    out.borderX = ClampBorderX(in.borderX);
+    out.borderY = ClampBorderY(in.borderY);
+    out.shownBorderX = std::max(kMinBorderX, std::min(out.borderX, cx - kSplitterThickness - kMinPaneRoom));
+    out.shownBorderY = std::max(kMinBorderY, std::min(out.borderY, cy - s - kSplitterThickness - kMinPaneRoom));
+    const int x = out.shownBorderX;
+    const int y = out.shownBorderY;
     out.wordList = {0, kPaneTop, x, cy - s - kPaneTop};
-
-    const int y = ClampBorderY(in.borderY);
     out.concordanceList = {x + kSplitterThickness, kPaneTop, cx - x - kSplitterThickness, y - kPaneTop};
     out.bodyPane = {x + kSplitterThickness, y + kSplitterThickness, cx - x - kSplitterThickness,
                     cy - s - y - kSplitterThickness};
-    out.borderX = x;
-    out.borderY = y;
     return out;
 }
 

@@ -24,6 +24,9 @@ inline constexpr int kDefaultBorderY = 200;
 inline constexpr int kMinBorderX = 50, kMaxBorderX = 300;
 inline constexpr int kMinBorderY = 70, kMaxBorderY = 500;
 inline constexpr int kMinWindowWidth = 240, kMinWindowHeight = 320;
+// The room a border leaves the pane beyond it (the right-hand panes, the
+// body pane) when the window is too small for the stored border.
+inline constexpr int kMinPaneRoom = 40;
 
 // A negative border means "not set": the default. Otherwise the value is
 // held inside its range.
@@ -51,14 +54,19 @@ struct PaneLayout {
     PaneRect concordanceList;
     PaneRect bodyPane;
     int statusPartRight[3] = {0, 0, 0};  // right edges of the three parts
-    int borderX = 0;         // clamped, to be stored back
+    int borderX = 0;         // held in their ranges, to be stored back
     int borderY = 0;
+    // Where the splitters are: the borders above, moved in where the window
+    // is too small for them, so that the panes beyond keep some room. Never
+    // outside the ranges of the borders.
+    int shownBorderX = 0;
+    int shownBorderY = 0;
 };
 
 PaneLayout ComputePaneLayout(const PaneLayoutInput& in);
 
-// The splitters' mouse zones for the current client size and the stored
-// borders (as they stand in the settings).
+// The splitters' mouse zones for the current client size and the borders
+// where they are shown.
 PaneRect VerticalSplitterZone(int clientWidth, int clientHeight, int borderX);
 PaneRect HorizontalSplitterZone(int clientWidth, int clientHeight, int borderX, int borderY);
 

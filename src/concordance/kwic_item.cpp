@@ -1,6 +1,7 @@
 #include "concordance/kwic_item.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "concordance/hit_lookups.h"
 #include "corpus/word_rule.h"
@@ -79,15 +80,49 @@ std::optional<KwicText> PrepareKwicItem(CCorpusDatabase& db, ConcordanceHit& hit
     return text;
 }
 
+namespace {
+
+// Relative luminance of an sRGB colour, 0 (black) to 1 (white).
+double Luminance(KwicColour c) {
+    const auto channel = [](unsigned char value) {
+        const double v = value / 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.r) + 0.7152 * channel(c.g) + 0.0722 * channel(c.b);
+}
+
+// From 1 (no contrast) to 21 (black on white).
+double ContrastRatio(KwicColour a, KwicColour b) {
+    const double la = Luminance(a);
+    const double lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+}  // namespace
+
+KwicColour ReadableTextColour(KwicColour background, KwicColour preferred) {
+    // 4.5 is the contrast that ordinary text needs to read comfortably.
+    if (ContrastRatio(preferred, background) >= 4.5) return preferred;
+    constexpr KwicColour black{0, 0, 0};
+    constexpr KwicColour white{255, 255, 255};
+    return ContrastRatio(black, background) >= ContrastRatio(white, background) ? black : white;
+}
+
+int KwicNumberWidth(std::size_t itemCount, const std::function<int(std::u16string_view)>& textWidth) {
+    // The number is followed by a little room before the divider.
+    const int needed = textWidth(FormatInt(static_cast<std::int64_t>(itemCount), 4)) + 3;
+    return std::max(kKwicNumberWidth, needed);
+}
+
 KwicLayout LayoutKwic(int itemIndex, const KwicText& text, int typedLength, const KwicRect& item,
-                      const std::function<int(std::u16string_view)>& textWidth) {
+                      const std::function<int(std::u16string_view)>& textWidth, int numberWidth) {
     KwicLayout layout;
     layout.number = FormatInt(std::int64_t{itemIndex} + 1, 4);
-    layout.numberRect = {item.left, item.top, item.left + 25, item.bottom};
-    layout.dividerX = item.left + 25;
+    layout.numberRect = {item.left, item.top, item.left + numberWidth, item.bottom};
+    layout.dividerX = item.left + numberWidth;
 
     const int w = textWidth(text.key);
-    const int x0 = item.left + 28;
+    const int x0 = item.left + numberWidth + 3;
     // Truncates toward zero; negative when the key is wider than the area.
     const int c = (item.right - x0 - w) / 2;
     const int kx = x0 + c;

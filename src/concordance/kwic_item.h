@@ -42,13 +42,18 @@ struct KwicColour {
     friend bool operator==(const KwicColour&, const KwicColour&) = default;
 };
 
-// Fill of a selected item (the text takes the system's highlight text
-// colour), frame of the focused item, and the two parts of the key word: what
-// the user typed, and the rest that the search completed.
+// Fill of a selected item, frame of the focused item, and the two parts of
+// the key word: what the user typed, and the rest that the search completed.
 inline constexpr KwicColour kKwicSelectionFill{192, 192, 255};
 inline constexpr KwicColour kKwicFocusFrame{128, 128, 128};
 inline constexpr KwicColour kKwicTypedColour{0, 0, 255};
 inline constexpr KwicColour kKwicRestColour{192, 0, 255};
+
+// The text colour of a selected item: `preferred` (the system's highlight
+// text colour) when it reads well on `background`, otherwise black or white,
+// whichever contrasts more. A light highlight text, as many desktop themes
+// have, would be pale on the light selection fill.
+KwicColour ReadableTextColour(KwicColour background, KwicColour preferred);
 
 struct KwicKeyPart {
     std::u16string text;
@@ -70,10 +75,18 @@ struct KwicLayout {
     KwicRect rightRect;     // left-aligned
 };
 
+// The narrowest number area; wider when the font needs more room.
+inline constexpr int kKwicNumberWidth = 25;
+
+// The width of the number area of a list of `itemCount` items: room for its
+// largest number, never below kKwicNumberWidth.
+int KwicNumberWidth(std::size_t itemCount, const std::function<int(std::u16string_view)>& textWidth);
+
 // The key word is centred in the item's text area; the number takes the
-// first 25 pixels, a divider follows, and the text area starts 3 pixels
-// after it. `typedLength` is the length of the typed word.
+// first `numberWidth` pixels, a divider follows, and the text area starts 3
+// pixels after it. `typedLength` is the length of the typed word.
 KwicLayout LayoutKwic(int itemIndex, const KwicText& text, int typedLength, const KwicRect& item,
-                      const std::function<int(std::u16string_view)>& textWidth);
+                      const std::function<int(std::u16string_view)>& textWidth,
+                      int numberWidth = kKwicNumberWidth);
 
 }  // namespace zorvia

@@ -109,6 +109,7 @@ FileRequest DatabaseFileRequest(bool save) {
     request.filters = {{u"コーパスデータベース (*.zorviacorpusdb)", u"*.zorviacorpusdb"},
                        {u"すべて(*.*)", u"*.*"}};
     request.defaultPattern = u"*.zorviacorpusdb";
+    request.kind = FileKind::Corpus;
     return request;
 }
 

@@ -385,6 +385,7 @@ FileRequest AddFileRequest() {
                        {u"HTMLファイル (*.html;*.htm)", u"*.html;*.htm"},
                        {u"すべて(*.*)", u"*.*"}};
     request.defaultPattern = u"*.txt";
+    request.kind = FileKind::Text;
     return request;
 }
 

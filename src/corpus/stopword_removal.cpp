@@ -170,6 +170,7 @@ FileRequest StopWordFileRequest() {
     request.title = u"削除する単語が記述されたファイルを選択してください";
     request.filters = {{u"テキストファイル (*.txt)", u"*.txt"}, {u"すべて(*.*)", u"*.*"}};
     request.defaultPattern = u"*.txt";
+    request.kind = FileKind::Text;
     request.initialName = u"ignore.txt";
     return request;
 }

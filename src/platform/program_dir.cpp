@@ -39,14 +39,6 @@ std::u16string InstalledDataDirectory() {
     return parent + u"share/" + kInstallDirectoryName + u"/";
 }
 
-std::u16string HomeDirectory() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') return WithSeparator(Utf8ToWide(home));
-    if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
-        return WithSeparator(Utf8ToWide(entry->pw_dir));
-    return u"/";
-}
-
 // An XDG base directory: the variable's value when it is an absolute path
 // (relative ones are invalid and ignored), otherwise its default under the
 // home directory.
@@ -57,6 +49,14 @@ std::u16string XdgDirectory(const char* variable, const char16_t* defaultUnderHo
 }
 
 }  // namespace
+
+std::u16string HomeDirectory() {
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') return WithSeparator(Utf8ToWide(home));
+    if (const passwd* entry = getpwuid(getuid()); entry != nullptr && entry->pw_dir != nullptr)
+        return WithSeparator(Utf8ToWide(entry->pw_dir));
+    return u"/";
+}
 
 std::u16string ProgramDirectory() {
     if (!Override().empty()) return Override();

@@ -30,6 +30,9 @@ ProgramLayout CurrentLayout();
 
 // The following directories all end in their separator.
 
+// The user's home directory ($HOME, else the password database's).
+std::u16string HomeDirectory();
+
 // Where general.css is: beside the executable, or the installed data
 // directory.
 std::u16string DataDirectory();

@@ -18,12 +18,18 @@ struct FileFilter {
     std::u16string pattern;  // "*.txt"
 };
 
+// The kinds of file the choosers ask for; each kind opens in the folder
+// where the last file of that kind was chosen.
+enum class FileKind { Other, Corpus, Text, Export };
+
 struct FileRequest {
     bool save = false;                 // save mode asks before overwriting
     std::u16string title;
     std::vector<FileFilter> filters;
     std::u16string defaultPattern;     // "*.txt", handed over unchanged
     std::u16string initialName;        // empty for most commands
+    FileKind kind = FileKind::Other;
+    std::u16string initialFolder;      // where the chooser opens; PromptForFile fills it
 };
 
 class IUserPrompt {
@@ -55,6 +61,15 @@ namespace zorvia {
 
 // The common file chooser: the chosen path, or nothing when cancelled; in
 // open mode a path counts only when a file or directory of that name exists.
+// Unless the request names its folder, the chooser opens where the last file
+// of the request's kind was chosen while the program runs (the home folder
+// at first), and a chosen path becomes that place.
 std::optional<std::u16string> PromptForFile(IUserPrompt& prompt, const FileRequest& request);
+
+// The folder of the last file of `kind` chosen or opened while the program
+// runs, ending in its separator; empty when there was none.
+std::u16string RecentFolder(FileKind kind);
+// Remembers the folder of the file `path` for its kind (not for Other).
+void RememberFileFolder(FileKind kind, const std::u16string& path);
 
 }  // namespace zorvia

@@ -9,6 +9,7 @@
 #include "app/con_settings.h"
 #include "app/option_values.h"
 #include "app/pane_layout.h"
+#include "app/window_placement.h"
 #include "app/word_input_endpoint.h"
 #include "support/test_support.h"
 
@@ -32,22 +33,49 @@ void Prepare(CConSettings& s, const TempDir& dir, const std::string& name, const
 TEST(ConSettings, NumbersReadAsTheirLeadingDecimalDigits) {
     struct Case {
         const char* text;
-        int count;    // concordance-line-count, default 50
+        int count;    // window-pos-x, default -1
         bool search;  // use-incremental-search, default on
     };
-    for (const Case& c : {Case{"default", 50, true}, Case{"-2147483647", 50, true}, Case{"Default", 0, false},
+    for (const Case& c : {Case{"default", -1, true}, Case{"-2147483647", -1, true}, Case{"Default", 0, false},
                           Case{"", 0, false}, Case{"yes", 0, false}, Case{"0", 0, false}, Case{"7", 7, true},
                           Case{"12abc", 12, true}, Case{"  -30 px", -30, true}, Case{"2147483648", -2147483647 - 1, true},
                           Case{"4294967297", 1, true}, Case{"-2147483649", 2147483647, true}}) {
         TempDir dir;
         CConSettings s;
-        const std::string lines =
-            std::string("concordance-line-count=") + c.text + "\nuse-incremental-search=" + c.text + "\n";
+        const std::string lines = std::string("window-pos-x=") + c.text + "\nuse-incremental-search=" + c.text + "\n";
         Prepare(s, dir, "option.ini", lines.c_str());
         s.LoadAll();
-        EXPECT_EQ(s.concordanceLineCount.value, c.count) << c.text;
+        EXPECT_EQ(s.windowPosX.value, c.count) << c.text;
         EXPECT_EQ(s.useIncrementalSearch.value, c.search) << c.text;
     }
+}
+
+// The options dialog's three limits: a value it would refuse takes the
+// default at load, and the default is what goes back to the file.
+TEST(ConSettings, LimitsOutsideTheOptionRangesTakeTheirDefaults) {
+    TempDir dir;
+    CConSettings s;
+    Prepare(s, dir, "option.ini", "concordance-line-count=-5\nwordlist-search-count=abc\nbody-line=100001\n");
+    s.LoadAll();
+    EXPECT_EQ(s.concordanceLineCount.value, 50);
+    EXPECT_EQ(s.wordlistSearchCount.value, 20);
+    EXPECT_EQ(s.bodyLine.value, 100);
+    s.SaveAll();
+    const std::string saved = ReadFileBytes(dir.NativeFile("option.ini"));
+    EXPECT_NE(saved.find("concordance-line-count=50\nwordlist-search-count=20\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("body-line=100\n"), std::string::npos) << saved;
+
+    // The ends of the ranges are kept.
+    Prepare(s, dir, "edges.ini", "concordance-line-count=9999\nwordlist-search-count=1\nbody-line=100000\n");
+    s.LoadAll();
+    EXPECT_EQ(s.concordanceLineCount.value, 9999);
+    EXPECT_EQ(s.wordlistSearchCount.value, 1);
+    EXPECT_EQ(s.bodyLine.value, 100000);
+    Prepare(s, dir, "beyond.ini", "concordance-line-count=10000\nwordlist-search-count=0\nbody-line=0\n");
+    s.LoadAll();
+    EXPECT_EQ(s.concordanceLineCount.value, 50);
+    EXPECT_EQ(s.wordlistSearchCount.value, 20);
+    EXPECT_EQ(s.bodyLine.value, 100);
 }
 
 TEST(ConSettings, LoadedValuesGoBackUnchanged) {
@@ -112,10 +140,16 @@ TEST(PaneLayout, WordRowAndStatusPartsOfTheDefaultLayout) {
     EXPECT_EQ(out.bodyPane, (PaneRect{115, 205, 525, 430 - 21 - 200 - 5}));
     // Two timing parts of 55 pixels; the grip keeps the rest.
     EXPECT_EQ(std::vector<int>(out.statusPartRight, out.statusPartRight + 3), (std::vector<int>{511, 566, 621}));
-    // Borders ignore the window size, so panes can have no room.
+    // Borders that do not fit the window are shown where the panes beyond
+    // keep some room, and stored as they were; never outside their ranges.
     out = ComputePaneLayout(Input(240, 260, 300, 500));
-    EXPECT_LT(out.concordanceList.width, 0);
-    EXPECT_LT(out.bodyPane.height, 0);
+    EXPECT_EQ(out.concordanceList.width, kMinPaneRoom);
+    EXPECT_EQ(out.bodyPane.height, kMinPaneRoom);
+    EXPECT_EQ(out.borderX, 300);
+    EXPECT_EQ(out.borderY, 500);
+    out = ComputePaneLayout(Input(90, 100, 300, 500));
+    EXPECT_EQ(out.shownBorderX, 50);
+    EXPECT_EQ(out.shownBorderY, 70);
 }
 
 TEST(SplitterZones, FollowTheBordersAndExcludeRightAndBottomEdges) {
@@ -125,6 +159,33 @@ TEST(SplitterZones, FollowTheBordersAndExcludeRightAndBottomEdges) {
     const PaneRect h = HorizontalSplitterZone(640, 430, 110, 200);
     EXPECT_TRUE(h.Contains(115, 200) && h.Contains(637, 204));
     EXPECT_FALSE(h.Contains(638, 202) || h.Contains(300, 205) || h.Contains(114, 202));  // right: width - 2
+}
+
+// A window that lies on a display keeps its place; any other is brought onto
+// the display of its corner, or that holds most of it, or lies nearest, no
+// larger than that display; a window without a position is centred on the
+// first one.
+TEST(PlaceMainWindow, KeepsTheWindowOnADisplay) {
+    const std::vector<ScreenRect> two = {{0, 0, 1280, 800}, {1280, 0, 1920, 1080}};
+    struct Case {
+        ScreenRect stored;
+        ScreenRect placed;
+    };
+    for (const Case& c : {
+             Case{{-1, -1, 640, 480}, {320, 160, 640, 480}},          // centred on the first
+             Case{{5, -1, 99999, 99999}, {0, 0, 1280, 800}},           // centred, no larger
+             Case{{20, 30, 700, 500}, {20, 30, 700, 500}},             // on the first: kept
+             Case{{1400, 100, 640, 480}, {1400, 100, 640, 480}},       // on the second: kept
+             Case{{5000, 30, 700, 500}, {2500, 30, 700, 500}},         // far right: the second, nearest
+             Case{{20, 30, 99999, 500}, {0, 30, 1280, 500}},           // wider than the first
+             Case{{1000, 600, 640, 480}, {640, 320, 640, 480}},        // corner on the first
+             Case{{1100, 900, 640, 480}, {1280, 600, 640, 480}},       // partly on the second
+             Case{{100, 900, 640, 480}, {100, 320, 640, 480}},         // below the first, nearest
+             Case{{10, 10, 0, 0}, {10, 10, 240, 320}},                 // the minimum size stays
+         }) {
+        EXPECT_EQ(PlaceMainWindow(c.stored, two), c.placed)
+            << c.stored.x << "," << c.stored.y << " " << c.stored.width << "x" << c.stored.height;
+    }
 }
 
 // The bytes in a heap block of their own size, so that AddressSanitizer

@@ -56,5 +56,36 @@ TEST(ChooseStartupCorpus, TakesOnlyACorpusAndWritesNothingAtAnotherPath) {
     EXPECT_EQ(test::ReadFileBytes(dir.NativeFile("notes.txt")), "plain text\n");
 }
 
+// The settings' corpus gets the schema only when it is missing, empty or a
+// corpus already; other files are left unopened, with a message.
+TEST(ChooseStartupCorpus, GivesTheSchemaOnlyToAMissingEmptyOrCorpusFile) {
+    using Opening = StartupCorpus::Opening;
+    test::TempDir dir;
+    {
+        CCorpusDatabase db;
+        test::OpenCorpus(db, dir.File("corpus.zorviacorpusdb"));
+    }
+    dir.Write("empty.zorviacorpusdb", "");
+    dir.Write("notes.txt", "plain text\n");
+    std::filesystem::create_directory(dir.NativeFile("folder"));
+    struct Case {
+        const char* name;
+        Opening opening;
+        std::u16string message;  // followed by the path
+    };
+    for (const Case& c : {Case{"corpus.zorviacorpusdb", Opening::WithSchema, u""},
+                          Case{"empty.zorviacorpusdb", Opening::WithSchema, u""},
+                          Case{"notes.txt", Opening::None, u"コーパスデータベースではないため開けません: "},
+                          Case{"folder", Opening::None, u"フォルダーはデータベースとして開けません: "}}) {
+        const StartupCorpus start = ChooseStartupCorpus(dir.File(c.name), u"");
+        EXPECT_EQ(start.path, dir.File(c.name));
+        EXPECT_EQ(start.opening, c.opening) << c.name;
+        EXPECT_EQ(start.statusMessage, c.message.empty() ? u"" : c.message + dir.File(c.name)) << c.name;
+    }
+    // A stored path that names nothing falls back to the default file.
+    EXPECT_EQ(ChooseStartupCorpus(dir.File("gone"), u"").path, DefaultDatabasePath());
+    EXPECT_EQ(test::ReadFileBytes(dir.NativeFile("notes.txt")), "plain text\n");
+}
+
 }  // namespace
 }  // namespace zorvia

@@ -205,6 +205,30 @@ TEST(LayoutKwic, CentresTheKeyAndColoursItsParts) {
               "left 28-103 key appl@103-143t e@143-153r right 153-228");
     EXPECT_EQ(Geometry(LayoutKwic(0, {u"", u"appl", u""}, 5, {0, 0, 228, 16}, FakeWidth)),
               "left 28-108 key appl@108-148t @148-148r right 148-228");
+
+    // A wider number area moves the divider and the text area with it.
+    const KwicLayout wideNumbers = LayoutKwic(0, {u"", u"appl", u""}, 4, {0, 0, 228, 16}, FakeWidth, 43);
+    EXPECT_EQ(wideNumbers.dividerX, 43);
+    EXPECT_EQ(Geometry(wideNumbers), "left 46-117 key appl@117-157t right 157-228");
+}
+
+// The number area holds the list's largest number ("%4d") and a little room,
+// never less than 25 pixels.
+TEST(KwicNumberWidth, HoldsTheLargestNumber) {
+    const auto narrow = [](std::u16string_view text) { return static_cast<int>(text.size()) * 5; };
+    EXPECT_EQ(KwicNumberWidth(12, narrow), 25);           // "  12": 20 + 3
+    EXPECT_EQ(KwicNumberWidth(9999, FakeWidth), 43);      // "9999": 40 + 3
+    EXPECT_EQ(KwicNumberWidth(123456, FakeWidth), 63);    // six digits
+    EXPECT_EQ(KwicNumberWidth(0, FakeWidth), 43);         // "   0": four places
+}
+
+// The highlight text colour of the desktop is kept when it reads on the
+// selection fill; a pale one gives way to black, on a dark fill to white.
+TEST(ReadableTextColour, KeepsAReadableColourAndReplacesAPaleOne) {
+    EXPECT_EQ(ReadableTextColour(kKwicSelectionFill, {255, 255, 255}), (KwicColour{0, 0, 0}));
+    EXPECT_EQ(ReadableTextColour(kKwicSelectionFill, {0, 0, 0}), (KwicColour{0, 0, 0}));
+    EXPECT_EQ(ReadableTextColour(kKwicSelectionFill, {20, 20, 80}), (KwicColour{20, 20, 80}));
+    EXPECT_EQ(ReadableTextColour({20, 20, 60}, {40, 40, 90}), (KwicColour{255, 255, 255}));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <wx/choice.h>
 #include <wx/clipbrd.h>
+#include <wx/dcclient.h>
 #include <wx/listctrl.h>
 #include <wx/textctrl.h>
 
@@ -171,6 +172,37 @@ TEST_F(AnalysisTabs, DispersionShowsTableDAndPlotAndExportsSvg) {
     ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
     EXPECT_EQ(test::ReadFileBytes(out).substr(0, 5), "<svg ");
     EXPECT_EQ(f.prompt.fileRequests.back().filters.back().pattern, u"*.svg");
+}
+
+// The columns are as wide as their widest texts (a long path too), and a
+// column the user dragged keeps its width when the tab runs again.
+TEST(AnalysisWindow, ColumnsFitTheirTextsAndKeepADraggedWidth) {
+    MainWindowFixture f;
+    f.AddCorpusFile("/texts/a folder with a rather long name for its notes/notes.txt", {"apple pie", "apple"});
+    CConcordancerDlg& w = f.Start();
+    w.m_wordEdit->SetValue(wxS("apple"));
+    test::Command(w, ID_DISPERSION);
+    CDispersionTab& tab = *w.AnalysisFrame()->Dispersion();
+    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    CTableListCtrl& list = *tab.List();
+    wxClientDC dc(&list);
+    dc.SetFont(list.GetFont());
+    for (int c = 0; c < list.GetColumnCount(); ++c) {
+        wxListItem header;
+        header.SetMask(wxLIST_MASK_TEXT);
+        list.GetColumn(c, header);
+        EXPECT_LE(dc.GetTextExtent(header.GetText()).x, list.GetColumnWidth(c) - 8) << c;
+        for (long r = 0; r < list.GetItemCount(); ++r)
+            EXPECT_LE(dc.GetTextExtent(list.OnGetItemText(r, c)).x, list.GetColumnWidth(c) - 8) << c;
+    }
+    list.SetColumnWidth(0, 150);
+    wxListEvent drag(wxEVT_LIST_COL_END_DRAG, list.GetId());
+    drag.m_col = 0;
+    list.ProcessWindowEvent(drag);
+    test::Pump();
+    test::Click(&tab, ID_DISPERSION_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
+    EXPECT_EQ(list.GetColumnWidth(0), 150);
 }
 
 TEST_F(AnalysisTabs, KeywordsRefuseAFileThatIsNoCorpusAndCompareWithOneThatIs) {

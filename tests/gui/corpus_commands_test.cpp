@@ -13,6 +13,7 @@
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
 #include "corpus/registered_files.h"
+#include "corpus/ui/corpus_dialog_ids.h"
 #include "corpus/ui/file_delete_dlg.h"
 #include "corpus/ui/progress_dlg.h"
 #include "corpus/ui/word_rule_dlg.h"

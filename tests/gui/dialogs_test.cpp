@@ -1,12 +1,20 @@
 // The progress window, the options dialog and the body pane on their own.
 #include <gtest/gtest.h>
+#include <wx/button.h>
 #include <wx/checkbox.h>
+#include <wx/stockitem.h>
 #include <wx/frame.h>
 #include <wx/socket.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 #include <wx/webview.h>
 
+#include <gtk/gtk.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <clocale>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,11 +22,14 @@
 
 #include "app/con_settings.h"
 #include "app/ui/option_dlg.h"
+#include "corpus/ui/corpus_dialog_ids.h"
 #include "corpus/ui/progress_dlg.h"
 #include "gui/gui_support.h"
 #include "html/page_frame.h"
 #include "html/report_pages.h"
 #include "html/ui/body_browser.h"
+#include "platform/ui/toolkit_language.h"
+#include "platform/ui/wx_prompt.h"
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
@@ -49,6 +60,40 @@ TEST(ProgressDialog, PumpReturnsAtOnceAndTheCloseBoxOnlyAsksForTheCancel) {
     test::Pump();
 }
 
+// The focus is on 中止 and stays there: the text takes it neither by Tab
+// nor by a click. The bar has the toolkit's own height, and the window is
+// as wide as its longest text needs.
+TEST(ProgressDialog, FocusStaysOnCancelAndTheWindowFitsItsText) {
+    auto* main = new wxFrame(nullptr, wxID_ANY, wxS("main"));
+    main->Show();
+    {
+        CConProgressDlg progress(main);
+        progress.Begin();
+        ASSERT_TRUE(WaitUntil([&] { return progress.IsShownOnScreen(); }));
+        wxWindow* cancel = progress.CancelButton();
+        EXPECT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == cancel; }));
+        cancel->Navigate();
+        test::Pump();
+        EXPECT_EQ(wxWindow::FindFocus(), cancel);
+        auto* text = dynamic_cast<wxTextCtrl*>(progress.FindWindow(ID_PROGRESS_TEXT));
+        ASSERT_NE(text, nullptr);
+        wxUIActionSimulator mouse;
+        mouse.MouseMove(text->GetScreenRect().GetPosition() + wxPoint(10, 5));
+        mouse.MouseClick();
+        WaitUntil([] { return false; }, 200);
+        EXPECT_EQ(wxWindow::FindFocus(), cancel);
+
+        wxWindow* bar = progress.FindWindow(ID_PROGRESS_BAR);
+        EXPECT_EQ(bar->GetSize().y, bar->GetBestSize().y);
+        const int widest = text->GetSizeFromTextSize(text->GetTextExtent(wxS("loading... (line : 2147483647)")).x).x;
+        EXPECT_GE(text->GetSize().x, widest);
+        EXPECT_LE(progress.GetClientSize().x, widest + cancel->GetSize().x + 3 * 8);
+        progress.End();
+    }
+    main->Destroy();
+    test::Pump();
+}
+
 TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     CConSettings settings;
     test::FakePrompt prompt;
@@ -60,6 +105,13 @@ TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     EXPECT_TRUE(dialog->IncrementalCheck()->GetValue());
     EXPECT_TRUE(dialog->DetectEncodingCheck()->GetValue());
     EXPECT_EQ(FromWx(dialog->DetectEncodingCheck()->GetLabel()), u"文字コードを自動判定する（UTF-8・UTF-16）");
+    // Each field has room for the largest number any of them takes.
+    ASSERT_TRUE(WaitUntil([&] { return dialog->IsShownOnScreen(); }));
+    test::Pump();
+    for (wxTextCtrl* field : {dialog->BodyLineField(), dialog->ConcordanceCountField(), dialog->WordListCountField()}) {
+        EXPECT_GE(field->GetSize().x, field->GetSizeFromTextSize(field->GetTextExtent(wxS("100000")).x).x);
+        EXPECT_GE(field->GetSize().x, dialog->ConvertDialogToPixels(wxSize(31, 14)).x);
+    }
 
     dialog->ConcordanceCountField()->SetValue(wxS("0"));
     dialog->WordListCountField()->SetValue(wxString());
@@ -93,6 +145,103 @@ TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     EXPECT_FALSE(settings.useIncrementalSearch.value);
     EXPECT_FALSE(settings.detectEncoding.value);
     dialog->Destroy();
+    test::Pump();
+}
+
+// What a toolkit dialog showed, read from GTK's own widgets while it is up.
+struct ShownDialog {
+    ShownDialog(GtkResponseType a, GtkResponseType r1, GtkResponseType r2)
+        : answer(a), firstResponse(r1), secondResponse(r2) {}
+    GtkResponseType answer;  // given once the dialog is seen
+    GtkResponseType firstResponse, secondResponse;
+    std::vector<std::string> first, second;  // the texts of the buttons for these responses
+    std::vector<std::string> labels;         // every text inside the dialog
+    std::string folder;                      // where a file chooser opened
+    bool seen = false;
+    int polls = 0;
+};
+
+// The texts as shown, with GTK's mnemonic marks ("開く(_O)").
+void CollectLabels(GtkWidget* widget, gpointer data) {
+    auto* labels = static_cast<std::vector<std::string>*>(data);
+    if (GTK_IS_LABEL(widget)) labels->emplace_back(gtk_label_get_label(GTK_LABEL(widget)));
+    if (GTK_IS_CONTAINER(widget)) gtk_container_forall(GTK_CONTAINER(widget), &CollectLabels, data);
+}
+
+std::vector<std::string> ButtonTexts(GtkDialog* dialog, GtkResponseType response) {
+    std::vector<std::string> texts;
+    if (GtkWidget* button = gtk_dialog_get_widget_for_response(dialog, response)) CollectLabels(button, &texts);
+    return texts;
+}
+
+// Polls from GTK's own main loop, which also runs inside a native modal
+// dialog, for the shown dialog; reads it and answers it.
+gboolean ReadAndAnswerDialog(gpointer data) {
+    auto* shown = static_cast<ShownDialog*>(data);
+    GList* windows = gtk_window_list_toplevels();
+    GtkDialog* dialog = nullptr;
+    for (GList* w = windows; w != nullptr; w = w->next)
+        if (GTK_IS_DIALOG(w->data) && gtk_widget_get_mapped(GTK_WIDGET(w->data))) dialog = GTK_DIALOG(w->data);
+    g_list_free(windows);
+    if (dialog == nullptr) return G_SOURCE_CONTINUE;
+    if (GTK_IS_FILE_CHOOSER(dialog)) {
+        // The chooser knows its folder once it has started loading it.
+        gchar* folder = gtk_file_chooser_get_current_folder(GTK_FILE_CHOOSER(dialog));
+        if (folder != nullptr) shown->folder = folder;
+        g_free(folder);
+        if (folder == nullptr && ++shown->polls < 40) return G_SOURCE_CONTINUE;
+    }
+    shown->seen = true;
+    shown->first = ButtonTexts(dialog, shown->firstResponse);
+    shown->second = ButtonTexts(dialog, shown->secondResponse);
+    CollectLabels(GTK_WIDGET(dialog), &shown->labels);
+    gtk_dialog_response(dialog, shown->answer);
+    return G_SOURCE_REMOVE;
+}
+
+bool Contains(const std::vector<std::string>& labels, const std::string& text) {
+    return std::find(labels.begin(), labels.end(), text) != labels.end();
+}
+
+// The program turns the toolkit's texts Japanese at start (the test program
+// does the same for every window test); the numbers keep the C locale. The
+// chooser opens in the folder it is given.
+TEST(ToolkitTexts, QuestionBoxAndFileChooserSpeakJapanese) {
+    UseJapaneseToolkitTexts();
+    EXPECT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    EXPECT_STREQ(std::setlocale(LC_COLLATE, nullptr), "C");
+    // The C library's error texts, which GTK's dialogs show, in readable
+    // Japanese rather than question marks.
+    EXPECT_EQ(test::W(std::strerror(ENOENT)), u"そのようなファイルやディレクトリはありません");
+    // wx's own texts, as its generic dialogs show them.
+    EXPECT_EQ(FromWx(wxGetStockLabel(wxID_CANCEL)), u"キャンセル (&C)");
+    auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("main"));
+    frame->Show();
+    CWxPrompt prompt(frame);
+
+    ShownDialog question(GTK_RESPONSE_NO, GTK_RESPONSE_YES, GTK_RESPONSE_NO);
+    guint poll = g_timeout_add(50, &ReadAndAnswerDialog, &question);
+    EXPECT_EQ(prompt.Message(u"削除してもよろしいですか？", PromptButtons::YesNo, PromptIcon::Question),
+              PromptAnswer::No);
+    if (!question.seen) g_source_remove(poll);
+    using Texts = std::vector<std::string>;
+    EXPECT_EQ(question.first, Texts{"はい(_Y)"});
+    EXPECT_EQ(question.second, Texts{"いいえ(_N)"});
+
+    ShownDialog chooser(GTK_RESPONSE_CANCEL, GTK_RESPONSE_ACCEPT, GTK_RESPONSE_CANCEL);
+    poll = g_timeout_add(50, &ReadAndAnswerDialog, &chooser);
+    FileRequest request;
+    request.title = u"ファイルを選択してください";
+    request.filters = {{u"テキストファイル (*.txt)", u"*.txt"}};
+    test::TempDir folder;
+    request.initialFolder = folder.File("");
+    EXPECT_FALSE(prompt.ChooseFile(request));
+    if (!chooser.seen) g_source_remove(poll);
+    EXPECT_EQ(chooser.first, Texts{"開く(_O)"});
+    EXPECT_EQ(chooser.second, Texts{"キャンセル(_C)"});
+    EXPECT_TRUE(Contains(chooser.labels, "他の場所")) << ::testing::PrintToString(chooser.labels);
+    EXPECT_EQ(chooser.folder, folder.path());
+    frame->Destroy();
     test::Pump();
 }
 

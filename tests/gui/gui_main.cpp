@@ -10,6 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/ui/toolkit_language.h"
+
 namespace {
 
 class TestApp : public wxApp {
@@ -39,6 +41,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     wxTheApp->CallOnInit();
+    // The windows under test speak as in the program.
+    zorvia::UseJapaneseToolkitTexts();
     wxSetAssertHandler(&AssertToFailure);
     int result = 0;
     {

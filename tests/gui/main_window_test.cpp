@@ -4,10 +4,14 @@
 #include <wx/menu.h>
 #include <wx/panel.h>
 
+#include <gtk/gtk.h>
+
 #include "app/ui/app_ids.h"
+#include "app/pane_layout.h"
 #include "app/ui/concordancer_dlg.h"
 #include "concordance/ui/concordance_list_box.h"
 #include "gui/gui_support.h"
+#include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
 #include "support/corpus_builder.h"
 
@@ -55,6 +59,9 @@ TEST(MainWindow, FirstStartWithoutSettingsFileAndTheMenu) {
     EXPECT_EQ(event(wxEVT_MENU_HIGHLIGHT, MenuItemId(ID_ADD_FILE)), u"データベースにファイルを追加します");
     EXPECT_EQ(event(wxEVT_MENU_HIGHLIGHT, MenuItemId(ID_OPTIONS)), u"");
     EXPECT_EQ(event(wxEVT_MENU_CLOSE, 0), u"Ready");
+    // A menu opened with nothing highlighted yet empties the message part.
+    EXPECT_EQ(event(wxEVT_MENU_OPEN, 0), u"");
+    EXPECT_EQ(event(wxEVT_MENU_CLOSE, 0), u"Ready");
 
     w.SetPosition(wxPoint(-30, 12));
     f.Close();
@@ -83,7 +90,10 @@ TEST(MainWindow, StoredPlacementIsUsedAndOutOfRangeBordersCorrected) {
     CConcordancerDlg& w = f.Start();
     EXPECT_EQ(w.GetRect(), wxRect(20, 30, 700, 500));
     EXPECT_EQ(w.m_wordList->GetSize().x, 50);
-    EXPECT_EQ(w.m_concordanceList->GetSize().y, 500 - 29);
+    // A border lower than the window allows leaves the body pane some room;
+    // the stored border is kept for a larger window.
+    EXPECT_EQ(w.m_body->GetSize().y, kMinPaneRoom);
+    EXPECT_EQ(w.m_settings.verticalPaneBorderY.value, 500);
     // Smaller than the minimum is refused.
     EXPECT_EQ(w.GetMinSize(), wxSize(240, 320));
     w.SetSize(100, 100);
@@ -96,12 +106,30 @@ TEST(MainWindow, StoredPlacementIsUsedAndOutOfRangeBordersCorrected) {
     EXPECT_NE(ini.find("vertical-pane-border-y=500\n"), std::string::npos);
 }
 
+// A stored place beyond every display, or a size larger than one, brings
+// the window back onto the display.
+TEST(MainWindow, AWindowStoredOffTheDisplayComesBackOntoIt) {
+    MainWindowFixture f;
+    f.WriteSettings("window-pos-x=5000\nwindow-pos-y=30\nwindow-width=99999\nwindow-height=500\n");
+    CConcordancerDlg& w = f.Start();
+    EXPECT_EQ(w.GetRect(), wxRect(0, 30, wxDisplay(0u).GetGeometry().width, 500));
+}
+
 void Mouse(wxWindow* target, wxEventType type, int x, int y) {
     wxMouseEvent event(type);
     event.SetPosition(wxPoint(x, y));
     event.SetEventObject(target);
     event.m_leftDown = type != wxEVT_LEFT_UP;
     target->GetEventHandler()->ProcessEvent(event);
+}
+
+// Resizes the window and waits until the toolkit has given the panel its new
+// size, which on a busy display comes some events later.
+void Resize(CConcordancerDlg& w, int width, int height) {
+    const wxSize before = w.m_panel->GetSize();
+    w.SetSize(width, height);
+    test::WaitUntil([&] { return w.m_panel->GetSize() != before; }, 3000);
+    test::Pump();
 }
 
 TEST(MainWindow, SplittersFollowTheMouseWithinTheirLimits) {
@@ -121,7 +149,9 @@ TEST(MainWindow, SplittersFollowTheMouseWithinTheirLimits) {
     Mouse(panel, wxEVT_LEFT_UP, 600, 100);
     EXPECT_FALSE(panel->HasCapture());
 
-    // Horizontal splitter: between the concordance list and the body pane.
+    // Horizontal splitter: between the concordance list and the body pane,
+    // in a window tall enough for its limits.
+    Resize(w, 640, 700);
     Mouse(panel, wxEVT_LEFT_DOWN, 400, 202);
     Mouse(panel, wxEVT_MOTION, 400, 10);
     EXPECT_EQ(w.m_concordanceList->GetRect().GetBottom() + 1, 70);
@@ -131,6 +161,40 @@ TEST(MainWindow, SplittersFollowTheMouseWithinTheirLimits) {
     // After the release, moving the mouse changes nothing.
     Mouse(panel, wxEVT_MOTION, 400, 100);
     EXPECT_EQ(w.m_settings.verticalPaneBorderY.value, 500);
+
+    // In a smaller window the drag stops where the body pane keeps some room,
+    // and moving back moves the border again at once.
+    Resize(w, 640, 480);
+    const int lowest = w.m_concordanceList->GetRect().GetBottom() + 1;
+    EXPECT_EQ(w.m_body->GetSize().y, kMinPaneRoom);
+    Mouse(panel, wxEVT_LEFT_DOWN, 400, lowest + 2);
+    Mouse(panel, wxEVT_MOTION, 400, lowest + 300);
+    Mouse(panel, wxEVT_MOTION, 400, lowest + 290);
+    Mouse(panel, wxEVT_LEFT_UP, 400, lowest + 290);
+    EXPECT_EQ(w.m_concordanceList->GetRect().GetBottom() + 1, lowest - 10);
+}
+
+// The resize cursors show inside the splitter zones only: leaving a zone,
+// into a pane too, gives the panes their own cursors back.
+TEST(MainWindow, ResizeCursorsOnlyInsideTheSplitterZones) {
+    MainWindowFixture f;
+    CConcordancerDlg& w = f.Start();
+    wxPanel* panel = w.m_panel;
+    // The toolkit's kind of cursor, -1 for none of the panel's own.
+    const auto kind = [](const wxCursor& cursor) {
+        return cursor.IsOk() ? static_cast<int>(gdk_cursor_get_cursor_type(cursor.GetCursor())) : -1;
+    };
+    const auto cursorAt = [&](wxEventType type, int x, int y) {
+        wxMouseEvent event(type);
+        event.SetPosition(wxPoint(x, y));
+        event.SetEventObject(panel);
+        panel->GetEventHandler()->ProcessEvent(event);
+        return kind(panel->GetCursor());
+    };
+    EXPECT_EQ(cursorAt(wxEVT_MOTION, 112, 100), kind(wxCursor(wxCURSOR_SIZEWE)));
+    EXPECT_EQ(cursorAt(wxEVT_LEAVE_WINDOW, 60, 100), -1);  // into the word list
+    EXPECT_EQ(cursorAt(wxEVT_ENTER_WINDOW, 300, 202), kind(wxCursor(wxCURSOR_SIZENS)));
+    EXPECT_EQ(cursorAt(wxEVT_MOTION, 300, 15), -1);  // the word row
 }
 
 TEST(MainWindow, NewAndOpenDatabaseGoThroughTheFileChooser) {
@@ -143,6 +207,8 @@ TEST(MainWindow, NewAndOpenDatabaseGoThroughTheFileChooser) {
     EXPECT_EQ(FromWx(w.GetTitle()), u"new one.zorviacorpusdb - Zorvia Concordancer Ver.1.0.1");
     EXPECT_TRUE(w.m_db.Exec(u"SELECT count(*) FROM word"));
     EXPECT_TRUE(f.prompt.fileRequests.back().save);
+    // The corpus choosers open beside the corpus the window started on.
+    EXPECT_EQ(f.prompt.fileRequests.back().initialFolder, f.dir.File(""));
 
     // Opening a path that disappeared changes nothing.
     f.prompt.files = {f.dir.File("vanished.zorviacorpusdb")};

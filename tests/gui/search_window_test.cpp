@@ -1,8 +1,10 @@
 // Searching, the word list, the hits and the report pages in the main window.
 #include <gtest/gtest.h>
 #include <wx/button.h>
+#include <wx/dcclient.h>
 #include <wx/dcmemory.h>
 #include <wx/listctrl.h>
+#include <wx/statusbr.h>
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
@@ -288,6 +290,77 @@ TEST_F(SearchWindow, APokedWordIsSearchedAsIfTyped) {
     // Markup in a poked word is only ever a word to search.
     ASSERT_TRUE(poke("<script>x</script>"));
     EXPECT_FALSE(Shows(u"<script>x"));
+}
+
+// Counts of five digits and Japanese words show whole in the word list and a
+// column the user dragged keeps its width; the numbers of a long concordance
+// list fit their area; a long time fits its status part; a selected line's
+// text is dark on the light selection fill.
+TEST(WindowText, NothingIsCutShortAndTheSelectionReads) {
+    test::MainWindowFixture f;
+    std::string line;
+    for (int i = 0; i < 100; ++i) line += "コーパス ";
+    f.AddCorpusFile("/texts/many.txt", std::vector<std::string>(101, line + "end"));
+    f.WriteSettings("concordance-line-count=9999\n");
+    CConcordancerDlg& w = f.Start();
+    wxListCtrl& list = *w.m_wordList;
+    Command(w, ID_FREQUENCY_TABLE);
+    ASSERT_EQ(w.WordListText(0), u"コーパス");
+    EXPECT_EQ(FromWx(list.GetItemText(0, 1)), u"10100");
+    wxClientDC dc(&list);
+    dc.SetFont(list.GetFont());
+    // The list draws a text whole when it is no wider than its column less 8.
+    const auto fits = [&](const wxString& text, int column) {
+        return dc.GetTextExtent(text).x <= list.GetColumnWidth(column) - 8;
+    };
+    for (int column : {0, 1}) {
+        wxListItem header;
+        header.SetMask(wxLIST_MASK_TEXT);
+        list.GetColumn(column, header);
+        EXPECT_TRUE(fits(header.GetText(), column)) << column;
+        for (int i = 0; i < list.GetItemCount(); ++i) EXPECT_TRUE(fits(list.GetItemText(i, column), column)) << i;
+    }
+    EXPECT_GE(list.GetColumnWidth(0), 50);
+    EXPECT_GE(list.GetColumnWidth(1), 40);
+    list.SetColumnWidth(0, 123);
+    wxListEvent drag(wxEVT_LIST_COL_END_DRAG, ID_WORD_LIST);
+    drag.m_col = 0;
+    list.ProcessWindowEvent(drag);
+    Command(w, ID_FREQUENCY_TABLE);
+    EXPECT_EQ(list.GetColumnWidth(0), 123);
+
+    w.m_wordEdit->SetValue(ToWx(u"コーパス"));
+    ASSERT_EQ(w.m_hits.size(), 9999u);
+    wxClientDC listDc(w.m_concordanceList);
+    listDc.SetFont(w.m_concordanceList->GetFont());
+    EXPECT_GT(w.m_concordanceList->NumberWidth(listDc), listDc.GetTextExtent(wxS("9999")).x);
+
+    wxStatusBar* status = w.GetStatusBar();
+    w.SetStatusPart(2, u"1234.56 sec");
+    for (int part : {1, 2}) {
+        wxRect field;
+        status->GetFieldRect(part, field);
+        EXPECT_GE(field.width, status->GetTextExtent(wxS("1234.56 sec")).x + 6) << part;
+    }
+
+    // Item 0 is the selected hit: its context is drawn in a dark colour.
+    ASSERT_TRUE(w.m_concordanceList->IsSelected(0));
+    const int width = 600, height = 24;
+    wxBitmap bitmap(width, height);
+    wxMemoryDC memory(bitmap);
+    memory.SetFont(w.m_concordanceList->GetFont());
+    w.m_concordanceList->OnDrawItem(memory, wxRect(0, 0, width, height), 0);
+    memory.SelectObject(wxNullBitmap);
+    const wxImage image = bitmap.ConvertToImage();
+    int dark = 0, pale = 0;
+    for (int x = 400; x < width; ++x)  // the right context, clear of the key
+        for (int y = 0; y < height; ++y) {
+            const int r = image.GetRed(x, y), g = image.GetGreen(x, y), b = image.GetBlue(x, y);
+            dark += r < 90 && g < 90 && b < 90;
+            pale += r > 230 && g > 230 && b > 230;
+        }
+    EXPECT_GT(dark, 20);
+    EXPECT_EQ(pale, 0);
 }
 
 }  // namespace

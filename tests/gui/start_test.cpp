@@ -64,6 +64,47 @@ TEST(StartFile, AFileWithoutACorpusIsReportedOnceTheWindowIsUp) {
     EXPECT_EQ(FromWx(w.GetTitle()), u"x.zorviacorpusdb - Zorvia Concordancer Ver.1.0.1");
 }
 
+// A settings' corpus path that names no corpus: the status bar says so with
+// the path, no corpus is open, and the file is left exactly as it was.
+TEST(StartCorpus, APathWithoutACorpusIsReportedInTheStatusBarAndLeftAlone) {
+    struct Case {
+        const char* name;
+        std::string bytes;  // empty: a folder
+        std::u16string message;
+    };
+    std::string otherDatabase;
+    {
+        TempDir scratch;
+        CCorpusDatabase db;
+        ASSERT_TRUE(db.Open(scratch.File("other.db")));
+        ASSERT_TRUE(db.Exec(u"CREATE TABLE notes (n TEXT)"));
+        db.Close();
+        otherDatabase = ReadFileBytes(scratch.NativeFile("other.db"));
+    }
+    for (const Case& c : {Case{"folder", "", u"フォルダーはデータベースとして開けません: "},
+                          Case{"notes.txt", "not a corpus\n", u"コーパスデータベースではないため開けません: "},
+                          Case{"other.db", otherDatabase, u"コーパスデータベースではないため開けません: "}}) {
+        test::MainWindowFixture f;
+        const std::u16string path = f.dir.File(c.name);
+        if (c.bytes.empty()) {
+            std::filesystem::create_directory(f.dir.NativeFile(c.name));
+        } else {
+            f.dir.Write(c.name, c.bytes);
+        }
+        f.WriteSettings("database-path=" + test::N(path) + "\n");
+        CConcordancerDlg& w = f.Start();
+        EXPECT_EQ(w.GetStatusPart(0), c.message + path) << c.name;
+        EXPECT_FALSE(w.m_db.IsOpen()) << c.name;
+        f.Close();
+        if (!c.bytes.empty()) {
+            EXPECT_EQ(ReadFileBytes(f.dir.NativeFile(c.name)), c.bytes) << c.name;
+        }
+        // The settings keep the path for a later start.
+        EXPECT_NE(ReadFileBytes(f.ProgramFile("option.ini")).find("database-path=" + test::N(path) + "\n"),
+                  std::string::npos);
+    }
+}
+
 TEST(InstalledLayout, TheRealProgramKeepsSettingsAndCorpusInTheXdgDirectories) {
     TempDir root;
     const std::string bin = MakeInstalledTree(root);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/ini_file.h"
+#include "platform/prompt.h"
 #include "platform/text_convert.h"
 #include "support/test_support.h"
 
@@ -177,6 +178,37 @@ TEST(Formatting, PadsAndRoundsLikePrintfAndKeepsFileNames) {
                                      {u"/tmp/odd:name.txt", u"odd:name.txt"}, {u"plain", u"plain"}, {u"", u""}}) {
         EXPECT_EQ(FileNameOfPath(path), name);
     }
+}
+
+// Each kind of file opens where the last file of its kind was chosen; a
+// cancelled or vanished choice leaves that place, and other kinds keep
+// their own.
+TEST(PromptForFile, OpensWhereTheLastFileOfItsKindWasChosen) {
+    TempDir texts, corpora;
+    const std::u16string text = texts.Write("a.txt", "x");
+    const std::u16string corpus = corpora.Write("c.zorviacorpusdb", "");
+    FileRequest textRequest, corpusRequest, other;
+    textRequest.kind = FileKind::Text;
+    corpusRequest.kind = FileKind::Corpus;
+    test::FakePrompt prompt;
+    prompt.files = {corpus, text, std::nullopt, texts.File("gone.txt"), text, corpus};
+    EXPECT_EQ(PromptForFile(prompt, corpusRequest), corpus);
+    EXPECT_EQ(PromptForFile(prompt, textRequest), text);
+    EXPECT_EQ(PromptForFile(prompt, textRequest), std::nullopt);
+    EXPECT_EQ(PromptForFile(prompt, textRequest), std::nullopt);
+    EXPECT_EQ(PromptForFile(prompt, textRequest), text);
+    EXPECT_EQ(PromptForFile(prompt, other), corpus);
+    const std::u16string textFolder = texts.File(""), corpusFolder = corpora.File("");
+    EXPECT_FALSE(prompt.fileRequests[1].initialFolder.empty());  // the home folder, or an earlier test's
+    for (std::size_t i : {2u, 3u, 4u}) EXPECT_EQ(prompt.fileRequests[i].initialFolder, textFolder) << i;
+    EXPECT_EQ(prompt.fileRequests[5].initialFolder, u"");  // a file of no kind opens where the toolkit likes
+    EXPECT_EQ(RecentFolder(FileKind::Corpus), corpusFolder);
+    EXPECT_EQ(RecentFolder(FileKind::Other), u"");
+    // A request that names its folder keeps it.
+    corpusRequest.initialFolder = u"/somewhere/";
+    prompt.files = {std::nullopt};
+    PromptForFile(prompt, corpusRequest);
+    EXPECT_EQ(prompt.fileRequests.back().initialFolder, u"/somewhere/");
 }
 
 }  // namespace

@@ -8,18 +8,29 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+#include <map>
+
 #include "analysis/sorted_table.h"
 #include "corpus/word_rules.h"
 #include "platform/text_convert.h"
 #include "platform/tick.h"
+#include "platform/ui/list_column_width.h"
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
 
 namespace {
 // Room the list leaves around a cell's text, and on each side of it.
-constexpr int kCellMargin = 12;
+constexpr int kCellMargin = kListCellMargin;
 constexpr int kCellSideMargin = 6;
+
+// The widths the user dragged, by table and column, while the program runs:
+// a tab opened again shows its columns as they were left.
+std::map<std::u16string, int>& DraggedColumnWidths() {
+    static std::map<std::u16string, int> widths;
+    return widths;
+}
 }  // namespace
 
 std::size_t WordIndexAtX(wxListCtrl* list, const std::vector<wxString>& words, int x, int columnWidth,
@@ -47,6 +58,7 @@ FileRequest ExportFileRequest(const std::u16string& initialName) {
     request.title = u"書き出すファイルの名前を指定してください";
     request.filters = {{u"タブ区切りテキスト (*.tsv)", u"*.tsv"}, {u"CSV (*.csv)", u"*.csv"}};
     request.defaultPattern = u"*.tsv";
+    request.kind = FileKind::Export;
     request.initialName = initialName;
     return request;
 }
@@ -61,7 +73,47 @@ void CopyTextToClipboard(const std::string& utf8) {
 // --- the list ------------------------------------------------------------------------
 
 CTableListCtrl::CTableListCtrl(wxWindow* parent, int id)
-    : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES) {}
+    : wxListCtrl(parent, id, wxDefaultPosition, wxDefaultSize, wxLC_REPORT | wxLC_VIRTUAL | wxLC_HRULES) {
+    Bind(wxEVT_LIST_COL_END_DRAG, [this](wxListEvent& event) {
+        // The list has the new width only once the drag is over.
+        const int column = event.GetColumn();
+        CallAfter([this, column] {
+            if (column >= 0 && column < GetColumnCount())
+                DraggedColumnWidths()[ColumnKey(column)] = GetColumnWidth(column);
+        });
+        event.Skip();
+    });
+}
+
+std::u16string CTableListCtrl::ColumnKey(int column) const {
+    std::u16string key;
+    for (const TableColumn& c : m_columns) key += c.title + u"\t";
+    return key + FormatInt(column);
+}
+
+void CTableListCtrl::FitColumns() {
+    m_lastFit = GetTickCount32();
+    const std::size_t rows = m_table ? m_table->RowCount() : 0;
+    // Enough rows to meet the widest numbers of a table sorted either way.
+    constexpr std::size_t kSampleEnd = 200;
+    std::vector<std::size_t> sample;
+    for (std::size_t r = 0; r < rows; ++r) {
+        if (r == kSampleEnd && rows > 2 * kSampleEnd) r = rows - kSampleEnd;
+        sample.push_back(r);
+    }
+    for (int c = 0; c < GetColumnCount() && static_cast<std::size_t>(c) < m_columns.size(); ++c) {
+        const TableColumn& column = m_columns[static_cast<std::size_t>(c)];
+        const auto dragged = DraggedColumnWidths().find(ColumnKey(c));
+        if (dragged != DraggedColumnWidths().end()) {
+            SetColumnWidth(c, dragged->second);
+            continue;
+        }
+        std::vector<wxString> texts{ToWx(column.title)};
+        if (column.fitText)
+            for (std::size_t r : sample) texts.push_back(ToWx(m_table->CellText(r, c)));
+        SetColumnWidth(c, ListColumnWidth(*this, texts, column.width));
+    }
+}
 
 void CTableListCtrl::SetTable(std::shared_ptr<ITableModel> table) {
     m_table = std::move(table);
@@ -77,11 +129,17 @@ void CTableListCtrl::SetTable(std::shared_ptr<ITableModel> table) {
             AppendColumn(ToWx(column.title), column.rightAligned ? wxLIST_FORMAT_RIGHT : wxLIST_FORMAT_LEFT,
                          column.width);
     }
-    UpdateRows();
+    SetItemCount(m_table ? static_cast<long>(m_table->RowCount()) : 0);
+    FitColumns();
+    Refresh();
 }
 
 void CTableListCtrl::UpdateRows() {
     SetItemCount(m_table ? static_cast<long>(m_table->RowCount()) : 0);
+    // A table that grows in batches is measured again now and then, not at
+    // every batch.
+    constexpr std::uint32_t kFitInterval = 500;  // milliseconds
+    if (GetTickCount32() - m_lastFit >= kFitInterval) FitColumns();
     Refresh();
 }
 

@@ -9,6 +9,7 @@
 #include <wx/listctrl.h>
 #include <wx/panel.h>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,6 +46,11 @@ public:
     void SetTable(std::shared_ptr<ITableModel> table);
     // After rows were added or reordered.
     void UpdateRows();
+    // Fits each column to the widest of its title and its texts (of every
+    // row of a small table, of the first and last rows of a large one),
+    // never narrower than the column's first width. A column the user has
+    // dragged keeps its width while the program runs.
+    void FitColumns();
     std::vector<std::size_t> SelectedRows() const;
     // The column under x (client coordinates), and x within that column;
     // -1 outside every column.
@@ -54,8 +60,12 @@ public:
     wxString OnGetItemText(long item, long column) const override;
 
 private:
+    // What identifies a column for the widths the user dragged.
+    std::u16string ColumnKey(int column) const;
+
     std::shared_ptr<ITableModel> m_table;
     std::vector<TableColumn> m_columns;
+    std::uint32_t m_lastFit = 0;  // tick of the last FitColumns
 };
 
 class CAnalysisTab : public wxPanel {

@@ -127,6 +127,7 @@ void CKwicTab::Run() {
             }
             SetProgressText(FormatInt(static_cast<std::int64_t>(m_kwic->RowCount())) + u" 件 (" +
                             FormatSeconds(GetTickCount32() - start) + u")");
+            List()->FitColumns();
         });
 }
 

@@ -14,21 +14,12 @@ enum AppId : int {
     ID_CONCORDANCE_LIST = 1007,
     ID_BODY_PANE = 1224,
 
-    // Progress window.
-    ID_PROGRESS_CANCEL = 1010,
-    ID_PROGRESS_BAR = 1011,
-    ID_PROGRESS_TEXT = 1012,
-
     // Options dialog.
     ID_OPTION_BODY_LINES = 1008,
     ID_OPTION_INCREMENTAL = 1009,
     ID_OPTION_CONCORDANCE_COUNT = 1010,
     ID_OPTION_WORDLIST_COUNT = 1011,
     ID_OPTION_DETECT_ENCODING = 1013,
-
-    // File removal dialog.
-    ID_FILE_DELETE_LIST = 1003,
-    ID_FILE_DELETE_BUTTON = 1004,
 
     // Commands.
     ID_VERSION = 32776,

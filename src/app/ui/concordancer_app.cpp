@@ -6,6 +6,7 @@
 
 #include "app/ui/concordancer_dlg.h"
 #include "platform/text_convert.h"
+#include "platform/ui/toolkit_language.h"
 #include "platform/trace.h"
 
 namespace zorvia {
@@ -14,6 +15,7 @@ bool CConcordancerApp::OnInit() {
     // The toolkit runs: wx's messages may show as message boxes again.
     delete wxLog::SetActiveTarget(nullptr);
     if (m_commandLine.trace) SetTraceEnabled(true);
+    UseJapaneseToolkitTexts();
     auto* window = new CConcordancerDlg(m_settings, Utf8ToWide(m_commandLine.file));
     SetTopWindow(window);
     window->Show();

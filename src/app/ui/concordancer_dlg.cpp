@@ -15,6 +15,7 @@
 #include "app/con_settings.h"
 #include "app/menu_table.h"
 #include "app/pane_layout.h"
+#include "app/window_placement.h"
 #include "app/ui/app_ids.h"
 #include "app/ui/app_icon.h"
 #include "app/ui/option_dlg.h"
@@ -25,10 +26,23 @@
 #include "platform/program_dir.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
+#include "platform/ui/list_column_width.h"
 #include "platform/ui/wx_prompt.h"
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
+
+namespace {
+
+// The word list's columns and their narrowest widths.
+const wxString kWordColumnTitle = wxS("WORD");
+constexpr char16_t kCountColumnTitle[] = u"回数";
+constexpr int kWordColumnWidth = 50;
+constexpr int kCountColumnWidth = 40;
+// Room a status bar part keeps around its text.
+constexpr int kStatusPartMargin = 12;
+
+}  // namespace
 
 CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string& startFile)
     : wxFrame(nullptr, wxID_ANY, ToWx(kAppTitle), wxDefaultPosition, wxSize(640, 480)),
@@ -54,11 +68,13 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string&
 
     const StartupCorpus start = ChooseStartupCorpus(m_settings.databasePath.value, startFile);
     m_settings.databasePath.value = start.path;
+    // The corpus choosers open beside the corpus the window starts on.
+    RememberFileFolder(FileKind::Corpus, start.path);
     if (installed && start.path == DefaultDatabasePath()) CreateDirectories(DefaultCorpusDirectory());
-    if (start.fromCommandLine) {
-        OpenDatabase();
-    } else {
-        OpenDatabaseWithSchema();
+    switch (start.opening) {
+        case StartupCorpus::Opening::WithSchema: OpenDatabaseWithSchema(); break;
+        case StartupCorpus::Opening::WithoutSchema: OpenDatabase(); break;
+        case StartupCorpus::Opening::None: break;
     }
     UpdateTitle();
     // Told once the window is up, so that the message has a window to
@@ -73,12 +89,14 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string&
     m_pageHead = BuildPageHead(DataDirectory());
     m_pageTail = kPageTail;
     MyVersionPage(true);
+    if (!start.statusMessage.empty()) SetStatusPart(0, start.statusMessage);
     StartDdeService();
 
     SetMinSize(wxSize(kMinWindowWidth, kMinWindowHeight));
     PlaceWindow();
 
     Bind(wxEVT_MENU_HIGHLIGHT, &CConcordancerDlg::OnMenuHighlight, this);
+    Bind(wxEVT_MENU_OPEN, &CConcordancerDlg::OnMenuOpen, this);
     Bind(wxEVT_MENU_CLOSE, &CConcordancerDlg::OnMenuClose, this);
     Bind(wxEVT_CHAR_HOOK, &CConcordancerDlg::OnCharHook, this);
     Bind(wxEVT_CLOSE_WINDOW, &CConcordancerDlg::OnClose, this);
@@ -86,6 +104,11 @@ CConcordancerDlg::CConcordancerDlg(CConSettings& settings, const std::u16string&
     m_panel->Bind(wxEVT_LEFT_DOWN, &CConcordancerDlg::OnPanelLeftDown, this);
     m_panel->Bind(wxEVT_MOTION, &CConcordancerDlg::OnPanelMotion, this);
     m_panel->Bind(wxEVT_LEFT_UP, &CConcordancerDlg::OnPanelLeftUp, this);
+    m_panel->Bind(wxEVT_LEAVE_WINDOW, &CConcordancerDlg::OnPanelLeave, this);
+    m_panel->Bind(wxEVT_ENTER_WINDOW, [this](wxMouseEvent& event) {
+        if (!m_verticalDrag && !m_horizontalDrag) UpdateSplitterCursor(event.GetPosition());
+        event.Skip();
+    });
     m_panel->Bind(wxEVT_MOUSE_CAPTURE_LOST, &CConcordancerDlg::OnPanelCaptureLost, this);
 
     Bind(wxEVT_MENU, &CConcordancerDlg::OnMenuItem, this, MenuItemId(kFirstCommand), MenuItemId(kLastCommand));
@@ -129,26 +152,56 @@ void CConcordancerDlg::CreateControls() {
     m_searchButton->SetDefault();
     m_wordList = new wxListCtrl(m_panel, ID_WORD_LIST, wxDefaultPosition, wxDefaultSize,
                                 wxLC_REPORT | wxLC_HRULES | wxLC_VRULES | wxBORDER_SUNKEN);
-    m_wordList->AppendColumn(wxS("WORD"), wxLIST_FORMAT_LEFT, 50);
-    m_wordList->AppendColumn(ToWx(u"回数"), wxLIST_FORMAT_RIGHT, 40);
+    m_wordList->AppendColumn(kWordColumnTitle, wxLIST_FORMAT_LEFT, kWordColumnWidth);
+    m_wordList->AppendColumn(ToWx(kCountColumnTitle), wxLIST_FORMAT_RIGHT, kCountColumnWidth);
+    m_wordList->Bind(wxEVT_LIST_COL_END_DRAG, [this](wxListEvent& event) {
+        if (event.GetColumn() >= 0 && event.GetColumn() < 2) m_wordColumnDragged[event.GetColumn()] = true;
+        event.Skip();
+    });
+    FitWordListColumns();
     m_concordanceList = new CConcordanceListBox(m_panel, ID_CONCORDANCE_LIST, this);
 }
 
-void CConcordancerDlg::PlaceWindow() {
-    const int w = m_settings.windowWidth.value;
-    const int h = m_settings.windowHeight.value;
-    if (m_settings.windowPosX.value >= 0 && m_settings.windowPosY.value >= 0) {
-        SetSize(m_settings.windowPosX.value, m_settings.windowPosY.value, w, h);
-        return;
+void CConcordancerDlg::FitWordListColumns() {
+    std::vector<wxString> words{kWordColumnTitle};
+    std::vector<wxString> counts{ToWx(kCountColumnTitle)};
+    for (const WordListRow& row : m_wordRows) {
+        words.push_back(ToWx(row.word));
+        counts.push_back(ToWx(FormatInt(row.count)));
     }
-    const wxRect desktop = wxDisplay(0u).GetGeometry();
-    SetSize((desktop.width - w) / 2, (desktop.height - h) / 2, w, h);
+    if (!m_wordColumnDragged[0]) m_wordList->SetColumnWidth(0, ListColumnWidth(*m_wordList, words, kWordColumnWidth));
+    if (!m_wordColumnDragged[1])
+        m_wordList->SetColumnWidth(1, ListColumnWidth(*m_wordList, counts, kCountColumnWidth));
+}
+
+void CConcordancerDlg::PlaceWindow() {
+    std::vector<ScreenRect> displays;
+    for (unsigned i = 0; i < wxDisplay::GetCount(); ++i) {
+        const wxRect r = wxDisplay(i).GetGeometry();
+        displays.push_back({r.x, r.y, r.width, r.height});
+    }
+    const ScreenRect placed = PlaceMainWindow({m_settings.windowPosX.value, m_settings.windowPosY.value,
+                                               m_settings.windowWidth.value, m_settings.windowHeight.value},
+                                              displays);
+    SetSize(placed.x, placed.y, placed.width, placed.height);
 }
 
 // --- status bar and title ----------------------------------------------------
 
 void CConcordancerDlg::SetStatusPart(int part, const std::u16string& text) {
-    if (wxStatusBar* status = GetStatusBar()) status->SetStatusText(ToWx(text), part);
+    wxStatusBar* status = GetStatusBar();
+    if (status == nullptr) return;
+    const wxString label = ToWx(text);
+    status->SetStatusText(label, part);
+    // A time too wide for its part (a query of 100 seconds or more) widens
+    // both timing parts for the rest of the run.
+    if (part > 0) {
+        const int width = status->GetTextExtent(label).x;
+        if (width > m_widestTimingText) {
+            m_widestTimingText = width;
+            LayoutPanes();
+        }
+    }
 }
 
 std::u16string CConcordancerDlg::GetStatusPart(int part) const {
@@ -178,6 +231,12 @@ void CConcordancerDlg::OnMenuItem(wxCommandEvent& event) {
 void CConcordancerDlg::OnMenuHighlight(wxMenuEvent& event) {
     const char16_t* prompt = MenuPrompt(CommandOfMenuItem(event.GetMenuId()));
     SetStatusPart(0, prompt != nullptr ? std::u16string(prompt) : std::u16string());
+}
+
+void CConcordancerDlg::OnMenuOpen(wxMenuEvent& event) {
+    // A menu title highlighted with no item yet: nothing to describe.
+    SetStatusPart(0, u"");
+    event.Skip();
 }
 
 void CConcordancerDlg::OnMenuClose(wxMenuEvent& event) {
@@ -296,14 +355,18 @@ void CConcordancerDlg::LayoutPanes() {
     in.statusWidth = status->GetClientSize().x;
     in.scrollBarWidth = std::max(0, wxSystemSettings::GetMetric(wxSYS_VSCROLL_X, this));
     in.edgeWidth = std::max(0, wxSystemSettings::GetMetric(wxSYS_EDGE_X, this));
-    // The timing parts are 55 pixels wide, or as wide as "00.00 sec" needs
-    // in the status bar's font, so that the time is never cut off.
-    in.timingPartWidth = std::max(55, status->GetTextExtent(wxS("00.00 sec")).x + 12);
+    // The timing parts are 55 pixels wide, or as wide as "00.00 sec" (or
+    // the widest time shown so far) needs in the status bar's font, so that
+    // the time is never cut off.
+    const int timingText = std::max(status->GetTextExtent(wxS("00.00 sec")).x, m_widestTimingText);
+    in.timingPartWidth = std::max(55, timingText + kStatusPartMargin);
     in.borderX = m_settings.horizontalPaneBorderX.value;
     in.borderY = m_settings.verticalPaneBorderY.value;
     const PaneLayout out = ComputePaneLayout(in);
     m_settings.horizontalPaneBorderX.value = out.borderX;
     m_settings.verticalPaneBorderY.value = out.borderY;
+    m_shownBorderX = out.shownBorderX;
+    m_shownBorderY = out.shownBorderY;
 
     int widths[3] = {std::max(1, out.statusPartRight[0]), out.statusPartRight[1] - out.statusPartRight[0],
                      out.statusPartRight[2] - out.statusPartRight[1]};
@@ -332,51 +395,49 @@ void CConcordancerDlg::OnPanelLeftDown(wxMouseEvent& event) {
     int cw = 0, ch = 0;
     LayoutClientSize(cw, ch);
     const wxPoint p = event.GetPosition();
-    const int x = m_settings.horizontalPaneBorderX.value;
-    const int y = m_settings.verticalPaneBorderY.value;
-    if (VerticalSplitterZone(cw, ch, x).Contains(p.x, p.y)) {
-        m_panel->SetCursor(wxCursor(wxCURSOR_SIZEWE));
-        m_lastDragPoint = p;
-        m_verticalDrag = true;
-        if (!m_panel->HasCapture()) m_panel->CaptureMouse();
+    const int x = m_shownBorderX;
+    const int y = m_shownBorderY;
+    const bool vertical = VerticalSplitterZone(cw, ch, x).Contains(p.x, p.y);
+    if (!vertical && !HorizontalSplitterZone(cw, ch, x, y).Contains(p.x, p.y)) {
+        event.Skip();
         return;
     }
-    if (HorizontalSplitterZone(cw, ch, x, y).Contains(p.x, p.y)) {
-        m_panel->SetCursor(wxCursor(wxCURSOR_SIZENS));
-        m_lastDragPoint = p;
-        m_horizontalDrag = true;
-        if (!m_panel->HasCapture()) m_panel->CaptureMouse();
-        return;
-    }
-    event.Skip();
+    m_panel->SetCursor(wxCursor(vertical ? wxCURSOR_SIZEWE : wxCURSOR_SIZENS));
+    m_lastDragPoint = p;
+    (vertical ? m_verticalDrag : m_horizontalDrag) = true;
+    // The drag moves the border from where it is shown, which a small
+    // window may have moved in from the stored place.
+    m_settings.horizontalPaneBorderX.value = x;
+    m_settings.verticalPaneBorderY.value = y;
+    if (!m_panel->HasCapture()) m_panel->CaptureMouse();
 }
 
 void CConcordancerDlg::OnPanelMotion(wxMouseEvent& event) {
     const wxPoint p = event.GetPosition();
-    if (m_horizontalDrag) {
-        m_settings.verticalPaneBorderY.value += p.y - m_lastDragPoint.y;
+    if (m_horizontalDrag || m_verticalDrag) {
+        if (m_horizontalDrag) m_settings.verticalPaneBorderY.value += p.y - m_lastDragPoint.y;
+        if (m_verticalDrag) m_settings.horizontalPaneBorderX.value += p.x - m_lastDragPoint.x;
         m_lastDragPoint = p;
         LayoutPanes();
+        // Held where it stopped, so that moving back moves it again at once.
+        m_settings.horizontalPaneBorderX.value = m_shownBorderX;
+        m_settings.verticalPaneBorderY.value = m_shownBorderY;
         return;
     }
-    if (m_verticalDrag) {
-        m_settings.horizontalPaneBorderX.value += p.x - m_lastDragPoint.x;
-        m_lastDragPoint = p;
-        LayoutPanes();
-        return;
-    }
+    UpdateSplitterCursor(p);
+    event.Skip();
+}
+
+void CConcordancerDlg::UpdateSplitterCursor(const wxPoint& p) {
     int cw = 0, ch = 0;
     LayoutClientSize(cw, ch);
-    const int x = m_settings.horizontalPaneBorderX.value;
-    const int y = m_settings.verticalPaneBorderY.value;
-    if (HorizontalSplitterZone(cw, ch, x, y).Contains(p.x, p.y)) {
+    if (HorizontalSplitterZone(cw, ch, m_shownBorderX, m_shownBorderY).Contains(p.x, p.y)) {
         m_panel->SetCursor(wxCursor(wxCURSOR_SIZENS));
-    } else if (VerticalSplitterZone(cw, ch, x).Contains(p.x, p.y)) {
+    } else if (VerticalSplitterZone(cw, ch, m_shownBorderX).Contains(p.x, p.y)) {
         m_panel->SetCursor(wxCursor(wxCURSOR_SIZEWE));
     } else {
         m_panel->SetCursor(wxNullCursor);
     }
-    event.Skip();
 }
 
 void CConcordancerDlg::OnPanelLeftUp(wxMouseEvent& event) {
@@ -384,6 +445,14 @@ void CConcordancerDlg::OnPanelLeftUp(wxMouseEvent& event) {
     m_verticalDrag = false;
     m_horizontalDrag = false;
     if (m_panel->HasCapture()) m_panel->ReleaseMouse();
+    event.Skip();
+}
+
+void CConcordancerDlg::OnPanelLeave(wxMouseEvent& event) {
+    // The panes inherit the panel's cursor where they set none of their
+    // own: the resize cursor must not follow the mouse from a splitter into
+    // a pane (nor outside the window).
+    if (!m_verticalDrag && !m_horizontalDrag) m_panel->SetCursor(wxNullCursor);
     event.Skip();
 }
 

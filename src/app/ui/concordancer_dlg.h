@@ -17,8 +17,10 @@
 #include "analysis/analysis_host.h"
 #include "analysis/job.h"
 #include "concordance/concordance_hit.h"
+#include "concordance/ui/concordance_list_box.h"
 #include "corpus/corpus_database.h"
 #include "corpus/file_import.h"
+#include "app/pane_layout.h"
 #include "app/ui/word_input_service.h"
 #include "platform/prompt.h"
 #include "wordlist/word_list.h"
@@ -41,11 +43,13 @@ namespace zorvia {
 
 class CAnalysisFrame;
 class CBodyBrowser;
-class CConcordanceListBox;
 class CConSettings;
 class CWxPrompt;
 
-class CConcordancerDlg : public wxFrame, public IWordInputTarget, public IAnalysisHost {
+class CConcordancerDlg : public wxFrame,
+                         public IWordInputTarget,
+                         public IAnalysisHost,
+                         public IKwicItemSource {
 public:
     // Runs the whole start-up sequence: settings, corpus, title, body pane,
     // first page, word-input service, placement. A `startFile` that holds a
@@ -134,6 +138,11 @@ public:
     void PreviewOccurrence(std::int64_t wid, std::int64_t lid, const std::u16string& word) override;
     std::u16string NodeWordsForAnalysis(const std::u16string& node) override;
 
+    // --- what the concordance list draws ---------------------------------------
+    std::size_t KwicItemCount() const override { return m_hits.size(); }
+    std::optional<KwicText> KwicItemText(std::size_t n) override;
+    int KwicTypedLength() const override { return static_cast<int>(m_typedWord.size()); }
+
     // --- members the other parts read and write -----------------------------
     CConSettings& m_settings;
     CCorpusDatabase m_db;
@@ -181,6 +190,9 @@ private:
     void ReadTypedWord();
     void WriteTypedWord();
     void FillWordList(const std::vector<WordListRow>& rows);
+    // Each column of the word list as wide as its widest text, never below
+    // its first width; a column the user has dragged keeps its width.
+    void FitWordListColumns();
     int FirstSelectedWord() const;
     std::vector<WordListRow> SelectedWordRows() const;
     // What a row command does, on the row's word as it was taken from the
@@ -197,11 +209,15 @@ private:
     void OnConcordanceRightUp(wxMouseEvent& event);
     bool HandleSearchKey(const wxKeyEvent& event);
     void OnMenuHighlight(wxMenuEvent& event);
+    void OnMenuOpen(wxMenuEvent& event);
     void OnMenuClose(wxMenuEvent& event);
     void OnSize(wxSizeEvent& event);
     void OnPanelLeftDown(wxMouseEvent& event);
     void OnPanelMotion(wxMouseEvent& event);
     void OnPanelLeftUp(wxMouseEvent& event);
+    void OnPanelLeave(wxMouseEvent& event);
+    // The resize cursor inside a splitter zone, the panel's own elsewhere.
+    void UpdateSplitterCursor(const wxPoint& p);
     void OnPanelCaptureLost(wxMouseCaptureLostEvent& event);
     void OnCharHook(wxKeyEvent& event);
     void OnClose(wxCloseEvent& event);
@@ -217,12 +233,18 @@ private:
     std::vector<WordListRow> m_wordRows;
     // While a row command writes the row's word into the edit box: that row.
     std::optional<WordListRow> m_rowInEdit;
+    bool m_wordColumnDragged[2] = {false, false};
+    // The width of the widest text shown in a timing part so far.
+    int m_widestTimingText = 0;
 
     CWordInputService m_wordInput;
     wxWeakRef<CAnalysisFrame> m_analysisFrame;
     bool m_verticalDrag = false;
     bool m_horizontalDrag = false;
     wxPoint m_lastDragPoint;
+    // Where the last layout put the splitters.
+    int m_shownBorderX = kDefaultBorderX;
+    int m_shownBorderY = kDefaultBorderY;
 };
 
 }  // namespace zorvia

@@ -77,6 +77,10 @@ void CConcordancerDlg::BindSearchCommands() {
     }
 }
 
+std::optional<KwicText> CConcordancerDlg::KwicItemText(std::size_t n) {
+    return PrepareKwicItem(m_db, m_hits[n], m_lineCache, m_searchWord, static_cast<int>(n));
+}
+
 // --- the typed word ---------------------------------------------------------
 
 void CConcordancerDlg::ReadTypedWord() { m_typedWord = FromWx(m_wordEdit->GetValue()); }
@@ -241,6 +245,7 @@ void CConcordancerDlg::FillWordList(const std::vector<WordListRow>& rows) {
         const long item = m_wordList->InsertItem(static_cast<long>(r), ToWx(rows[r].word));
         m_wordList->SetItem(item, 1, ToWx(FormatInt(rows[r].count)));
     }
+    FitWordListColumns();
     m_wordList->Thaw();
 }
 

@@ -6,6 +6,8 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
+#include <algorithm>
+
 #include "app/con_settings.h"
 #include "app/option_values.h"
 #include "app/ui/app_ids.h"
@@ -21,6 +23,10 @@ wxTextCtrl* NumberField(wxWindow* parent, int id, int value) {
     return new wxTextCtrl(parent, id, ToWx(FormatInt(value)), wxDefaultPosition,
                           wxDLG_UNIT(parent, wxSize(31, 14)));
 }
+
+// The largest number any field accepts.
+constexpr int kLargestFieldValue =
+    std::max({kBodyLineRange.maximum, kConcordanceCountRange.maximum, kWordListCountRange.maximum});
 
 }  // namespace
 
@@ -59,9 +65,27 @@ CConOptionDlg::CConOptionDlg(wxWindow* parent, CConSettings& settings, IUserProm
     column->Add(grid, 0, wxLEFT | wxRIGHT, 10);
     column->Add(m_detectEncoding, 0, wxLEFT | wxRIGHT | wxTOP, 10);
     column->Add(buttons, 0, wxEXPAND | wxALL, 10);
-    SetSizerAndFit(column);
+    SetSizer(column);
+    FitNumberFields();
 
     Bind(wxEVT_BUTTON, &CConOptionDlg::OnOk, this, wxID_OK);
+    // A text box knows its own margins only once it is on the screen.
+    Bind(wxEVT_SHOW, [this](wxShowEvent& event) {
+        if (event.IsShown()) FitNumberFields();
+        event.Skip();
+    });
+}
+
+void CConOptionDlg::FitNumberFields() {
+    // Every field shows the largest number that any field accepts, and is
+    // never narrower than the dialog's own measure.
+    const wxString largest = ToWx(FormatInt(kLargestFieldValue));
+    for (wxTextCtrl* field : {m_bodyLines, m_concordanceCount, m_wordListCount}) {
+        wxSize size = wxDLG_UNIT(this, wxSize(31, 14));
+        size.IncTo(field->GetSizeFromTextSize(field->GetTextExtent(largest).x));
+        field->SetMinSize(size);
+    }
+    GetSizer()->SetSizeHints(this);
 }
 
 bool CConOptionDlg::OnBnClickedOk() {

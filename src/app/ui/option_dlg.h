@@ -30,6 +30,7 @@ public:
 
 private:
     void OnOk(wxCommandEvent& event);
+    void FitNumberFields();
 
     CConSettings& m_settings;
     IUserPrompt& m_prompt;

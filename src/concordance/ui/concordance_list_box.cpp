@@ -3,8 +3,6 @@
 #include <wx/dc.h>
 #include <wx/settings.h>
 
-#include "app/ui/concordancer_dlg.h"
-#include "concordance/kwic_item.h"
 #include "platform/trace.h"
 #include "platform/ui/wx_text.h"
 
@@ -29,8 +27,8 @@ void DrawClipped(wxDC& dc, const std::u16string& text, const KwicRect& r, bool a
 
 }  // namespace
 
-CConcordanceListBox::CConcordanceListBox(wxWindow* parent, int id, CConcordancerDlg* owner)
-    : wxVListBox(parent, id, wxDefaultPosition, wxDefaultSize, wxBORDER_SUNKEN), m_owner(owner) {
+CConcordanceListBox::CConcordanceListBox(wxWindow* parent, int id, IKwicItemSource* source)
+    : wxVListBox(parent, id, wxDefaultPosition, wxDefaultSize, wxBORDER_SUNKEN), m_source(source) {
     SetBackgroundColour(wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOX));
 }
 
@@ -44,15 +42,18 @@ void CConcordanceListBox::OnDrawBackground(wxDC&, const wxRect&, size_t) const {
     // (its line is gone) stays blank, selected or not.
 }
 
+int CConcordanceListBox::NumberWidth(wxDC& dc) const {
+    return KwicNumberWidth(GetItemCount(), [&dc](std::u16string_view s) { return dc.GetTextExtent(ToWx(s)).x; });
+}
+
 void CConcordanceListBox::OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) const {
-    if (m_owner == nullptr) return;
-    CConcordancerDlg& owner = *m_owner;
+    if (m_source == nullptr) return;
     const int index = static_cast<int>(n);
-    if (n >= owner.m_hits.size()) {
+    if (n >= m_source->KwicItemCount()) {
         Trace(" idx is out of range... : %d\n", index);
         return;
     }
-    const auto text = PrepareKwicItem(owner.m_db, owner.m_hits[n], owner.m_lineCache, owner.m_searchWord, index);
+    const auto text = m_source->KwicItemText(n);
     if (!text) return;
 
     const wxColour oldText = dc.GetTextForeground();
@@ -62,8 +63,13 @@ void CConcordanceListBox::OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) con
     dc.SetBrush(wxBrush(fill));
     dc.DrawRectangle(rect);
     dc.SetTextBackground(fill);
-    dc.SetTextForeground(IsSelected(n) ? wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT)
-                                       : wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT));
+    if (IsSelected(n)) {
+        const wxColour highlight = wxSystemSettings::GetColour(wxSYS_COLOUR_HIGHLIGHTTEXT);
+        dc.SetTextForeground(ToColour(ReadableTextColour(
+            kKwicSelectionFill, {highlight.Red(), highlight.Green(), highlight.Blue()})));
+    } else {
+        dc.SetTextForeground(wxSystemSettings::GetColour(wxSYS_COLOUR_LISTBOXTEXT));
+    }
     if (IsCurrent(n) && HasFocus()) {
         dc.SetPen(wxPen(ToColour(kKwicFocusFrame)));
         dc.SetBrush(*wxTRANSPARENT_BRUSH);
@@ -71,10 +77,9 @@ void CConcordanceListBox::OnDrawItem(wxDC& dc, const wxRect& rect, size_t n) con
     }
 
     const KwicRect item{rect.GetLeft(), rect.GetTop(), rect.GetRight() + 1, rect.GetBottom() + 1};
-    const KwicLayout layout = LayoutKwic(index, *text, static_cast<int>(owner.m_typedWord.size()), item,
-                                         [&dc](std::u16string_view s) {
-                                             return dc.GetTextExtent(ToWx(s)).x;
-                                         });
+    const auto textWidth = [&dc](std::u16string_view s) { return dc.GetTextExtent(ToWx(s)).x; };
+    const KwicLayout layout =
+        LayoutKwic(index, *text, m_source->KwicTypedLength(), item, textWidth, NumberWidth(dc));
     DrawClipped(dc, layout.number, layout.numberRect, false);
     dc.SetPen(*wxBLACK_PEN);
     dc.DrawLine(layout.dividerX, item.top, layout.dividerX, item.bottom);

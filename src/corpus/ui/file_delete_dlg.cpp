@@ -4,9 +4,9 @@
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 
-#include "app/ui/app_ids.h"
 #include "corpus/file_removal.h"
 #include "corpus/registered_files.h"
+#include "corpus/ui/corpus_dialog_ids.h"
 #include "platform/text_convert.h"
 #include "platform/ui/wx_prompt.h"
 #include "platform/ui/wx_text.h"

@@ -8,27 +8,45 @@
 #include <wx/textctrl.h>
 #include <wx/utils.h>
 
-#include "app/ui/app_ids.h"
+#include "corpus/ui/corpus_dialog_ids.h"
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
 
+namespace {
+
+// The longest text an operation writes: the line counter at its largest.
+const wxString kWidestText = wxS("loading... (line : 2147483647)");
+
+// The text only shows what the operation is doing: neither a click nor Tab
+// gives it the focus, which stays on the cancel button.
+class CStatusText : public wxTextCtrl {
+public:
+    CStatusText(wxWindow* parent, int id) : wxTextCtrl(parent, id, wxString(), wxDefaultPosition, wxDefaultSize, wxTE_READONLY) {}
+    bool AcceptsFocus() const override { return false; }
+};
+
+}  // namespace
+
 CConProgressDlg::CConProgressDlg(wxWindow* owner)
     : wxDialog(owner, wxID_ANY, wxS("Progress"), wxDefaultPosition, wxDefaultSize,
                wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX) {
-    m_text = new wxTextCtrl(this, ID_PROGRESS_TEXT, wxString(), wxDefaultPosition,
-                            wxDLG_UNIT(this, wxSize(328, 14)), wxTE_READONLY);
-    m_bar = new wxGauge(this, ID_PROGRESS_BAR, 1000, wxDefaultPosition, wxDLG_UNIT(this, wxSize(328, 14)));
-    auto* cancel = new wxButton(this, ID_PROGRESS_CANCEL, ToWx(u"中止(&C)"));
-    cancel->SetDefault();
+    m_text = new CStatusText(this, ID_PROGRESS_TEXT);
+    m_text->SetCanFocus(false);
+    m_bar = new wxGauge(this, ID_PROGRESS_BAR, 1000);
+    m_cancelButton = new wxButton(this, ID_PROGRESS_CANCEL, ToWx(u"中止(&C)"));
+    m_cancelButton->SetDefault();
 
-    auto* column = new wxBoxSizer(wxVERTICAL);
-    column->Add(m_text, 0, wxEXPAND | wxBOTTOM, 8);
-    column->Add(m_bar, 0, wxEXPAND);
-    auto* row = new wxBoxSizer(wxHORIZONTAL);
-    row->Add(column, 1, wxALIGN_BOTTOM | wxALL, 8);
-    row->Add(cancel, 0, wxALIGN_BOTTOM | wxTOP | wxRIGHT | wxBOTTOM, 8);
-    SetSizerAndFit(row);
+    // The text above the bar; the button beside the bar.
+    auto* grid = new wxFlexGridSizer(2, wxSize(8, 8));
+    grid->Add(m_text, 0, wxEXPAND);
+    grid->AddSpacer(0);
+    grid->Add(m_bar, 0, wxEXPAND | wxALIGN_CENTER_VERTICAL);
+    grid->Add(m_cancelButton, 0);
+    auto* frame = new wxBoxSizer(wxVERTICAL);
+    frame->Add(grid, 0, wxALL, 8);
+    SetSizer(frame);
+    FitToText();
 
     SetEscapeId(ID_PROGRESS_CANCEL);
     Bind(wxEVT_BUTTON, &CConProgressDlg::OnCancel, this, ID_PROGRESS_CANCEL);
@@ -37,11 +55,23 @@ CConProgressDlg::CConProgressDlg(wxWindow* owner)
 
 CConProgressDlg::~CConProgressDlg() = default;
 
+void CConProgressDlg::FitToText() {
+    // As wide as the longest text an operation writes, and no wider. The
+    // text box knows its own margins only once it is on the screen, so this
+    // runs again then.
+    const wxSize textSize = m_text->GetSizeFromTextSize(m_text->GetTextExtent(kWidestText).x);
+    m_text->SetMinSize(textSize);
+    m_bar->SetMinSize(wxSize(textSize.x, -1));
+    GetSizer()->SetSizeHints(this);
+}
+
 void CConProgressDlg::Begin() {
     if (!m_disabler) m_disabler = std::make_unique<wxWindowDisabler>(this);
     CentreOnParent();
     wxDialog::Show(true);
+    FitToText();
     Raise();
+    m_cancelButton->SetFocus();
 }
 
 void CConProgressDlg::SetText(const std::u16string& text) { m_text->ChangeValue(ToWx(text)); }

@@ -10,6 +10,7 @@
 
 #include "corpus/progress.h"
 
+class wxButton;
 class wxGauge;
 class wxTextCtrl;
 class wxWindowDisabler;
@@ -30,6 +31,7 @@ public:
     bool CancelRequested() const { return m_cancel; }
     std::u16string Text() const;
     int Position() const;
+    wxButton* CancelButton() const { return m_cancelButton; }
     // What pressing the cancel button does; Esc and the close box do the
     // same.
     void RequestCancel() { m_cancel = true; }
@@ -38,12 +40,14 @@ public:
     static void ProcessPendingEvents();
 
 private:
+    void FitToText();
     void OnCancel(wxCommandEvent& event);
     void OnCloseBox(wxCloseEvent& event);
 
     bool m_cancel = false;
     wxTextCtrl* m_text = nullptr;
     wxGauge* m_bar = nullptr;
+    wxButton* m_cancelButton = nullptr;
     std::unique_ptr<wxWindowDisabler> m_disabler;
 };
 

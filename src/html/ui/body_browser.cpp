@@ -17,6 +17,7 @@
 #include "html/page_frame.h"
 #include "html/report_pages.h"
 #include "platform/trace.h"
+#include "platform/ui/toolkit_language.h"
 #include "platform/ui/wx_text.h"
 
 namespace zorvia {
@@ -295,6 +296,7 @@ void CBodyBrowser::OnNewWindow(wxWebViewEvent& event) {
     if (m_launchBrowser) {
         m_launchBrowser(event.GetURL());
     } else {
+        const CUserLanguageEnvironment userLanguage;
         wxLaunchDefaultBrowser(event.GetURL());
     }
 }

@@ -40,7 +40,8 @@ std::optional<std::u16string> CWxPrompt::ChooseFile(const FileRequest& request) 
         wildcard += ToWx(filter.display) + wxS("|") + ToWx(filter.pattern);
     }
     long style = request.save ? (wxFD_SAVE | wxFD_OVERWRITE_PROMPT) : wxFD_OPEN;
-    wxFileDialog dialog(m_parent, ToWx(request.title), wxString(), ToWx(request.initialName), wildcard, style);
+    wxFileDialog dialog(m_parent, ToWx(request.title), ToWx(request.initialFolder), ToWx(request.initialName), wildcard,
+                        style);
     if (dialog.ShowModal() != wxID_OK) return std::nullopt;
     return FromWx(dialog.GetPath());
 }
