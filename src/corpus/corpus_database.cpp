@@ -114,6 +114,11 @@ bool CCorpusDatabase::ExecUtf8(const std::string& sql) {
     return false;
 }
 
+void CCorpusDatabase::NoteNativeFailure() {
+    m_errorText = m_connection ? Utf8ToWide(sqlite3_errmsg(m_connection)) : u"no database is open";
+    ++m_failures;
+}
+
 const std::u16string& CCorpusDatabase::GetCell(int row, int column) const {
     if (row < 0 || row >= GetRowCount()) return kEmpty;
     const auto& cells = m_rows[static_cast<std::size_t>(row)];

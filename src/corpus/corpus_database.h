@@ -68,8 +68,12 @@ public:
     int GetLastInsertRowId() const;
 
     // The connection itself, for measuring tools that trace the statements
-    // sent; null when none is held.
+    // sent and for statements prepared once and run many times; null when
+    // none is held.
     sqlite3* NativeHandle() const { return m_connection; }
+    // Counts a failure of a statement run on NativeHandle() and keeps the
+    // connection's message as the error text.
+    void NoteNativeFailure();
 
 private:
     bool OpenWithFlags(const std::u16string& path, int flags);

@@ -315,16 +315,49 @@ SpeedUpOutcome SpeedUpRun::Abandon() {
     return outcome;
 }
 
-// The word rows a batch deleted (negative counts) and inserted, by folded
-// word and written form. A temporary table: it lives in the connection, not
-// in the corpus file.
-constexpr char16_t kChangeTable[] = u"temp.word_summary_change";
-
 std::u16string_view ColumnText(sqlite3_stmt* statement, int column) {
     const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
     const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes16(statement, column));
     return text != nullptr ? std::u16string_view(text, bytes / sizeof(char16_t)) : std::u16string_view();
 }
+
+// One statement prepared on the connection itself and run once per row of
+// counts: far cheaper than the text of a statement per row, and than a
+// grouping of a table of changes.
+class CPrepared {
+public:
+    CPrepared(CCorpusDatabase& db, std::u16string_view sql) : m_db(db) {
+        if (sqlite3_prepare16_v2(db.NativeHandle(), sql.data(), static_cast<int>(sql.size() * sizeof(char16_t)),
+                                 &m_statement, nullptr) != SQLITE_OK) {
+            db.NoteNativeFailure();
+            sqlite3_finalize(m_statement);
+            m_statement = nullptr;
+        }
+    }
+    ~CPrepared() { sqlite3_finalize(m_statement); }
+    CPrepared(const CPrepared&) = delete;
+    CPrepared& operator=(const CPrepared&) = delete;
+
+    bool Ok() const { return m_statement != nullptr; }
+    sqlite3_stmt* Get() const { return m_statement; }
+    void Bind(int index, std::u16string_view text) {
+        sqlite3_bind_text16(m_statement, index, text.data(), static_cast<int>(text.size() * sizeof(char16_t)),
+                            SQLITE_STATIC);
+    }
+    void Bind(int index, std::int64_t value) { sqlite3_bind_int64(m_statement, index, value); }
+    // Runs the statement with the values bound; false, with the message
+    // kept, on a failure.
+    bool Run() {
+        const int rc = sqlite3_step(m_statement);
+        if (rc != SQLITE_DONE && rc != SQLITE_ROW) m_db.NoteNativeFailure();
+        sqlite3_reset(m_statement);
+        return rc == SQLITE_DONE || rc == SQLITE_ROW;
+    }
+
+private:
+    CCorpusDatabase& m_db;
+    sqlite3_stmt* m_statement = nullptr;
+};
 
 }  // namespace
 
@@ -370,16 +403,9 @@ SpeedUpOutcome RemoveSpeedUp(CCorpusDatabase& db) {
 bool SummaryBatch::Begin(CCorpusDatabase& db) {
     m_db = nullptr;
     m_changes.clear();
-    m_deletedSome = false;
     if (!HasWordSummary(db)) return true;
-    std::vector<std::u16string> statements = {
-        u"CREATE TEMP TABLE IF NOT EXISTS word_summary_change ( word_upper, word, n INTEGER )",
-        u"DELETE FROM " + std::u16string(kChangeTable),
-    };
     for (std::size_t i = 0; i < kWordTriggers; ++i)
-        statements.push_back(u"DROP TRIGGER " + std::u16string(kSummaryObjects[i].name));
-    for (const std::u16string& sql : statements)
-        if (!ExecOrTrace(db, sql)) return false;
+        if (!ExecOrTrace(db, u"DROP TRIGGER " + std::u16string(kSummaryObjects[i].name))) return false;
     m_db = &db;
     return true;
 }
@@ -413,7 +439,6 @@ bool SummaryBatch::DeletingFoldedWord(std::u16string_view folded) {
             u"), 0) WHERE item = 'words'",
         u"DELETE FROM word_count WHERE word_upper = " + key,
         u"DELETE FROM word_form_count WHERE word_upper = " + key,
-        u"DELETE FROM " + std::u16string(kChangeTable) + u" WHERE word_upper = " + key,
     };
     for (const std::u16string& sql : statements)
         if (!ExecOrTrace(*m_db, sql)) return false;
@@ -422,73 +447,66 @@ bool SummaryBatch::DeletingFoldedWord(std::u16string_view folded) {
 
 bool SummaryBatch::BeforeDelete(const std::u16string& condition) {
     if (m_db == nullptr) return true;
-    m_deletedSome = true;
     // The rows are counted here, by a hash of their forms: far cheaper than
     // SQLite's sorting of a grouping, for a file's hundreds of thousands of
     // rows.
-    const std::u16string select = u"SELECT word, word_upper FROM word WHERE " + condition;
-    sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare16_v2(m_db->NativeHandle(), select.data(), static_cast<int>(select.size() * sizeof(char16_t)),
-                             &statement, nullptr) == SQLITE_OK) {
-        // What this batch counted before, should the read fail halfway.
-        const auto before = m_changes;
-        int step = SQLITE_ROW;
-        while ((step = sqlite3_step(statement)) == SQLITE_ROW) Add(ColumnText(statement, 0), ColumnText(statement, 1), -1);
-        sqlite3_finalize(statement);
-        if (step == SQLITE_DONE) return true;
-        m_changes = before;
-    }
-    // The grouping in SQL, which leaves SQLite's message on a failure.
-    std::u16string sql = u"INSERT INTO ";
-    sql += kChangeTable;
-    sql += u" SELECT word_upper, word, -count(*) FROM word WHERE ";
-    sql += condition;
-    sql += u" GROUP BY word_upper, word";
-    return ExecOrTrace(*m_db, sql);
+    CPrepared select(*m_db, u"SELECT word, word_upper FROM word WHERE " + condition);
+    if (!select.Ok()) return false;
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(select.Get())) == SQLITE_ROW)
+        Add(ColumnText(select.Get(), 0), ColumnText(select.Get(), 1), -1);
+    if (step == SQLITE_DONE) return true;
+    m_db->NoteNativeFailure();
+    return false;
 }
 
 bool SummaryBatch::Finish() {
     if (m_db == nullptr) return true;
-    const std::u16string change = kChangeTable;
-    std::vector<std::u16string> statements;
-    // The rows counted here (inserted ones up, deleted ones down) join any
-    // the change table holds, a few hundred groups to a statement.
-    constexpr std::size_t kRowsPerStatement = 500;
-    std::size_t inStatement = 0;
+    // The counts of the forms, and summed by folded word, go in a row at a
+    // time; a count that reaches 0 removes its row, as the triggers do.
+    CPrepared form(*m_db, u"INSERT INTO word_form_count VALUES ( ?1, ?2, ?3 ) "
+                          u"ON CONFLICT(word_upper, word) DO UPDATE SET n = n + excluded.n");
+    CPrepared formGone(*m_db, u"DELETE FROM word_form_count WHERE word_upper = ?1 AND word = ?2 AND n <= 0");
+    CPrepared folded(*m_db, u"INSERT INTO word_count VALUES ( ?1, ?2 ) "
+                            u"ON CONFLICT(word_upper) DO UPDATE SET n = n + excluded.n");
+    CPrepared foldedGone(*m_db, u"DELETE FROM word_count WHERE word_upper = ?1 AND n <= 0");
+    CPrepared words(*m_db, u"UPDATE corpus_count SET n = n + ?1 WHERE item = 'words'");
+    if (!form.Ok() || !formGone.Ok() || !folded.Ok() || !foldedGone.Ok() || !words.Ok()) return false;
+
+    std::unordered_map<std::u16string_view, std::int64_t> byFolded;
+    std::int64_t total = 0;
     for (const auto& [key, counted] : m_changes) {
         if (counted.rows == 0) continue;
-        if (inStatement == 0) statements.push_back(u"INSERT INTO " + change + u" VALUES ");
-        std::u16string& sql = statements.back();
         const std::size_t nul = key.find(u'\0');
         const std::u16string_view word = std::u16string_view(key).substr(nul == std::u16string::npos ? 0 : nul + 1);
-        sql += inStatement > 0 ? u", ( " : u"( ";
-        sql += Quoted(counted.folded) + u", " + Quoted(word) + u", ";
-        AppendDecimal(sql, counted.rows);
-        sql += u" )";
-        inStatement = (inStatement + 1) % kRowsPerStatement;
+        form.Bind(1, counted.folded);
+        form.Bind(2, word);
+        form.Bind(3, counted.rows);
+        if (!form.Run()) return false;
+        if (counted.rows < 0) {
+            formGone.Bind(1, counted.folded);
+            formGone.Bind(2, word);
+            if (!formGone.Run()) return false;
+        }
+        byFolded[counted.folded] += counted.rows;
+        total += counted.rows;
     }
+    for (const auto& [upper, rows] : byFolded) {
+        if (rows == 0) continue;
+        folded.Bind(1, upper);
+        folded.Bind(2, rows);
+        if (!folded.Run()) return false;
+        if (rows < 0) {
+            foldedGone.Bind(1, upper);
+            if (!foldedGone.Run()) return false;
+        }
+    }
+    words.Bind(1, total);
+    if (!words.Run()) return false;
     m_changes.clear();
-    statements.insert(statements.end(), {
-        u"INSERT INTO word_count SELECT word_upper, sum(n) FROM " + change +
-            u" GROUP BY word_upper HAVING sum(n) <> 0 ON CONFLICT(word_upper) DO UPDATE SET n = n + excluded.n",
-        u"INSERT INTO word_form_count SELECT word_upper, word, sum(n) FROM " + change +
-            u" GROUP BY word_upper, word HAVING sum(n) <> 0 "
-            u"ON CONFLICT(word_upper, word) DO UPDATE SET n = n + excluded.n",
-        u"UPDATE corpus_count SET n = n + (SELECT coalesce(sum(n), 0) FROM " + change + u") WHERE item = 'words'",
-    });
-    if (m_deletedSome) {
-        // A count that reaches 0 removes its row, as the triggers do; only
-        // those of the folded words changed can.
-        statements.insert(statements.end(), {
-            u"DELETE FROM word_count WHERE n <= 0 AND word_upper IN (SELECT word_upper FROM " + change + u")",
-            u"DELETE FROM word_form_count WHERE n <= 0 AND word_upper IN (SELECT word_upper FROM " + change + u")",
-        });
-    }
-    statements.push_back(u"DELETE FROM " + change);
     const std::vector<std::u16string> triggers = TriggerStatements();
-    statements.insert(statements.end(), triggers.begin(), triggers.begin() + kWordTriggers);
-    for (const std::u16string& sql : statements)
-        if (!ExecOrTrace(*m_db, sql)) return false;
+    for (std::size_t i = 0; i < kWordTriggers; ++i)
+        if (!ExecOrTrace(*m_db, triggers[i])) return false;
     m_db = nullptr;
     return true;
 }

@@ -100,7 +100,6 @@ private:
     // form is folded always alike by the program; a form stored with
     // another fold as well is kept under a key of both.
     std::unordered_map<std::u16string, Change, WordHash, std::equal_to<>> m_changes;
-    bool m_deletedSome = false;
 };
 
 // --- reading the summary ---------------------------------------------------------
