@@ -107,6 +107,17 @@ TEST(WordSummary, TriggersKeepItEqualToTheGroupingAfterEveryChange) {
              EXPECT_TRUE(batch.DeletingFoldedWord(u"DOG") && db.Exec(u"DELETE FROM word WHERE word_upper = 'DOG'"));
              EXPECT_TRUE(batch.Finish() && db.Exec(u"COMMIT"));
          }},
+        // A batch given up halfway: the rollback brings back the triggers
+        // and the counts as they were.
+        {"rolled back batch",
+         [&] {
+             SummaryBatch batch;
+             EXPECT_TRUE(db.Exec(u"BEGIN") && batch.Begin(db));
+             EXPECT_TRUE(db.Exec(u"INSERT INTO word VALUES (NULL, 1, 'lost', 'LOST')"));
+             batch.Inserted(u"lost", u"LOST");
+             EXPECT_TRUE(batch.BeforeDelete(u"word_upper = 'DOG'") && db.Exec(u"DELETE FROM word WHERE word_upper = 'DOG'"));
+             EXPECT_TRUE(db.Exec(u"ROLLBACK"));
+         }},
         // Writers that know nothing of the summary.
         {"update", [&] { EXPECT_TRUE(db.Exec(u"UPDATE word SET word = 'Hat', word_upper = 'HAT' WHERE word_upper = 'END'")); }},
         {"unchanged update", [&] { EXPECT_TRUE(db.Exec(u"UPDATE word SET word = word, word_upper = word_upper")); }},
