@@ -522,6 +522,26 @@ void TextLineReader::Grow(std::u16string& line, std::size_t need) const {
 // in; the rest of the physical line is the next line. At the start of a line
 // it is skipped, so no byte ever ends the text.
 
+bool TextLineReader::TakeLineControl(unsigned char b, std::u16string& line, std::size_t& len, std::size_t& textEnd) {
+    if (b == '\n') {
+        ++m_bytePos;
+        return true;
+    }
+    if (b == '\r') {
+        if (EnsureBytes(2) && m_bytes[m_bytePos + 1] == '\n') {
+            m_bytePos += 2;
+            if (textEnd == kNoText && len > 0 && line[len - 1] == u'\r') --len;
+            return true;
+        }
+        ++m_bytePos;
+        line[len++] = u'\r';
+        return false;
+    }
+    if (textEnd == kNoText) textEnd = len;
+    ++m_bytePos;
+    return false;
+}
+
 bool TextLineReader::ReadCp932Line(std::u16string& line, std::size_t& length) {
     const Cp932Table& table = Cp932();
     std::size_t len = 0;
@@ -565,26 +585,9 @@ bool TextLineReader::ReadCp932Line(std::u16string& line, std::size_t& length) {
 
         // A byte that needs a decision; the line buffer has room for one more.
         const unsigned char b = *p;
-        if (b == '\n') {
-            ++m_bytePos;
+        if (b == '\n' || b == '\r' || b == 0) {
             readSomething = true;
-            break;
-        }
-        if (b == '\r') {
-            readSomething = true;
-            if (EnsureBytes(2) && m_bytes[m_bytePos + 1] == '\n') {
-                m_bytePos += 2;
-                if (textEnd == kNoText && len > 0 && line[len - 1] == u'\r') --len;
-                break;
-            }
-            ++m_bytePos;
-            line[len++] = u'\r';
-            continue;
-        }
-        if (b == 0) {
-            if (textEnd == kNoText) textEnd = len;
-            ++m_bytePos;
-            readSomething = true;
+            if (TakeLineControl(b, line, len, textEnd)) break;
             continue;
         }
         const int slot = table.leadSlot[b];
@@ -681,26 +684,9 @@ bool TextLineReader::ReadUtf8Line(std::u16string& line, std::size_t& length) {
 
         const unsigned char b = *p;
         const unsigned cls = kUtf8.of[b];
-        if (b == '\n') {
-            ++m_bytePos;
+        if (b == '\n' || b == '\r' || b == 0) {
             readSomething = true;
-            break;
-        }
-        if (b == '\r') {
-            readSomething = true;
-            if (EnsureBytes(2) && m_bytes[m_bytePos + 1] == '\n') {
-                m_bytePos += 2;
-                if (textEnd == kNoText && len > 0 && line[len - 1] == u'\r') --len;
-                break;
-            }
-            ++m_bytePos;
-            line[len++] = u'\r';
-            continue;
-        }
-        if (b == 0) {
-            if (textEnd == kNoText) textEnd = len;
-            ++m_bytePos;
-            readSomething = true;
+            if (TakeLineControl(b, line, len, textEnd)) break;
             continue;
         }
         if (cls >= kLead2 && cls <= kLead4) {

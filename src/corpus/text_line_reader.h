@@ -77,6 +77,11 @@ private:
     bool IsUtf8Text();
     void NoteUndecodable(std::int64_t bytes);
     // One line into `line`; its length in `length`. False when there is none.
+    // LF, CR and NUL at m_bytePos, which the byte encodings read alike:
+    // true when the line ends there (LF, or CR before LF, dropping one CR
+    // before it); otherwise a lone CR went into the line or a NUL cut its
+    // text, and reading goes on.
+    bool TakeLineControl(unsigned char b, std::u16string& line, std::size_t& len, std::size_t& textEnd);
     bool ReadCp932Line(std::u16string& line, std::size_t& length);
     bool ReadUtf8Line(std::u16string& line, std::size_t& length);
     template <bool BigEndian>
