@@ -12,29 +12,10 @@
 
 namespace zorvia::bench {
 
-namespace {
-
-class QuietPrompt : public IUserPrompt {
-public:
-    PromptAnswer Message(const std::u16string& text, PromptButtons, PromptIcon) override {
-        std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str());
-        return PromptAnswer::Yes;
-    }
-    std::optional<std::u16string> ChooseFile(const FileRequest&) override { return std::nullopt; }
-    bool IsShiftDown() override { return false; }
-};
-
-class QuietProgress : public IProgressSink, public IStatusText {
-public:
-    void Begin() override {}
-    void SetText(const std::u16string&) override {}
-    void SetPosition(int) override {}
-    bool Pump() override { return true; }
-    void End() override {}
-    void SetStatusText(const std::u16string&) override {}
-};
-
-}  // namespace
+PromptAnswer QuietPrompt::Message(const std::u16string& text, PromptButtons, PromptIcon) {
+    std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str());
+    return PromptAnswer::Yes;
+}
 
 double CpuMs() {
     timespec now{};

@@ -26,6 +26,7 @@
 #include "corpus/database_files.h"
 #include "corpus/file_import.h"
 #include "corpus/word_rules.h"
+#include "analysis_support.h"
 #include "corpus_generator.h"
 #include "html/page_frame.h"
 #include "html/preview_page.h"
@@ -43,26 +44,6 @@ using Clock = std::chrono::steady_clock;
 constexpr int kVisibleItems = 15;
 constexpr int kRepetitions = 7;
 
-class SilentPrompt : public IUserPrompt {
-public:
-    PromptAnswer Message(const std::u16string& text, PromptButtons, PromptIcon) override {
-        std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str());
-        return PromptAnswer::Yes;
-    }
-    std::optional<std::u16string> ChooseFile(const FileRequest&) override { return std::nullopt; }
-    bool IsShiftDown() override { return false; }
-};
-
-class HeadlessProgress : public IProgressSink, public IStatusText {
-public:
-    void Begin() override {}
-    void SetText(const std::u16string&) override {}
-    void SetPosition(int) override {}
-    bool Pump() override { return true; }
-    void End() override {}
-    void SetStatusText(const std::u16string&) override {}
-};
-
 // The corpus database for `words` words, imported once through the real
 // importer and kept in the work directory.
 std::string EnsureCorpusDatabase(const BenchArgs& args) {
@@ -73,8 +54,8 @@ std::string EnsureCorpusDatabase(const BenchArgs& args) {
     const auto files = EnsureCorpusFiles(args.workDir, args.size, Encoding::Cp932);
     CCorpusDatabase db;
     OpenDatabaseWithSchema(db, Utf8ToWide(path));
-    SilentPrompt prompt;
-    HeadlessProgress progress;
+    QuietPrompt prompt;
+    QuietProgress progress;
     for (const std::string& file : files) {
         if (!ImportFile(db, Utf8ToWide(file), prompt, progress, progress)) {
             std::fprintf(stderr, "import of %s failed\n", file.c_str());
@@ -93,7 +74,7 @@ std::string MakeOptimizedCopy(const std::string& path) {
     std::filesystem::copy_file(path, optimized, std::filesystem::copy_options::overwrite_existing);
     CCorpusDatabase db;
     db.Open(Utf8ToWide(optimized));
-    HeadlessProgress progress;
+    QuietProgress progress;
     const auto start = Clock::now();
     const SpeedUpOutcome outcome = CreateSpeedUp(db, progress);
     if (outcome.result != SpeedUpResult::Done) {
