@@ -7,34 +7,15 @@
 
 #include "corpus/database_files.h"
 #include "corpus/file_import.h"
+#include "corpus/word_summary.h"
 #include "platform/text_convert.h"
-#include "wordlist/word_list.h"
 
 namespace zorvia::bench {
 
-namespace {
-
-class QuietPrompt : public IUserPrompt {
-public:
-    PromptAnswer Message(const std::u16string& text, PromptButtons, PromptIcon) override {
-        std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str());
-        return PromptAnswer::Yes;
-    }
-    std::optional<std::u16string> ChooseFile(const FileRequest&) override { return std::nullopt; }
-    bool IsShiftDown() override { return false; }
-};
-
-class QuietProgress : public IProgressSink, public IStatusText {
-public:
-    void Begin() override {}
-    void SetText(const std::u16string&) override {}
-    void SetPosition(int) override {}
-    bool Pump() override { return true; }
-    void End() override {}
-    void SetStatusText(const std::u16string&) override {}
-};
-
-}  // namespace
+PromptAnswer QuietPrompt::Message(const std::u16string& text, PromptButtons, PromptIcon) {
+    std::fprintf(stderr, "%s\n", WideToUtf8(text).c_str());
+    return PromptAnswer::Yes;
+}
 
 double CpuMs() {
     timespec now{};
@@ -46,10 +27,11 @@ double MsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// The corpus of the keystroke benchmark and its copy with the search index,
+// The corpus of the keystroke benchmark and its copy with the speed-up (the
+// index and the kept word-count summary),
 // both kept in the work directory under the same names, so that either
 // benchmark reuses what the other made.
-std::string EnsureIndexedCorpus(const std::string& workDir, long words) {
+std::string EnsureOptimizedCorpus(const std::string& workDir, long words) {
     const std::string base = workDir + "/keystroke-" + std::to_string(words);
     const std::string path = base + ".zorviacorpusdb";
     if (!std::filesystem::exists(path + ".complete")) {
@@ -66,12 +48,13 @@ std::string EnsureIndexedCorpus(const std::string& workDir, long words) {
         }
         std::ofstream(path + ".complete") << "ok\n";
     }
-    const std::string indexed = base + "-indexed.zorviacorpusdb";
+    const std::string indexed = base + "-optimized.zorviacorpusdb";
     if (!std::filesystem::exists(indexed + ".complete")) {
         std::filesystem::copy_file(path, indexed, std::filesystem::copy_options::overwrite_existing);
         CCorpusDatabase db;
-        if (!db.Open(Utf8ToWide(indexed)) || !CreateSearchIndex(db)) {
-            std::fprintf(stderr, "cannot create the index: %s\n", WideToUtf8(db.GetErrorText()).c_str());
+        QuietProgress progress;
+        if (!db.Open(Utf8ToWide(indexed)) || CreateSpeedUp(db, progress).result != SpeedUpResult::Done) {
+            std::fprintf(stderr, "cannot create the speed-up: %s\n", WideToUtf8(db.GetErrorText()).c_str());
             std::exit(1);
         }
         std::ofstream(indexed + ".complete") << "ok\n";

@@ -1,7 +1,7 @@
-// What the analysis benchmarks share: the generated corpus imported through
-// the real importer with the search index of "検索の高速化", cases run in a
-// child process each so that the peak memory printed is the case's own, and
-// clocks for wall and CPU time.
+// What the benchmarks share: a prompt and a progress window without a
+// screen; the generated corpus imported through the real importer, sped up
+// by "検索の高速化"; cases run in a child process each so that the peak
+// memory printed is the case's own; and clocks for wall and CPU time.
 #pragma once
 
 #include <sys/resource.h>
@@ -12,9 +12,30 @@
 #include <cstdio>
 #include <string>
 
+#include "corpus/progress.h"
 #include "corpus_generator.h"
+#include "platform/prompt.h"
 
 namespace zorvia::bench {
+
+// Says Yes to every question and prints every message on standard error.
+class QuietPrompt : public IUserPrompt {
+public:
+    PromptAnswer Message(const std::u16string& text, PromptButtons, PromptIcon) override;
+    std::optional<std::u16string> ChooseFile(const FileRequest&) override { return std::nullopt; }
+    bool IsShiftDown() override { return false; }
+};
+
+// The progress window and the status bar without a screen; never cancels.
+class QuietProgress : public IProgressSink, public IStatusText {
+public:
+    void Begin() override {}
+    void SetText(const std::u16string&) override {}
+    void SetPosition(int) override {}
+    bool Pump() override { return true; }
+    void End() override {}
+    void SetStatusText(const std::u16string&) override {}
+};
 
 using Clock = std::chrono::steady_clock;
 
@@ -24,8 +45,8 @@ double CpuMs();
 double MsSince(Clock::time_point start);
 
 // The corpus of `words` words (the keystroke benchmark's, made by whichever
-// benchmark runs first) with the search index; its path.
-std::string EnsureIndexedCorpus(const std::string& workDir, long words);
+// benchmark runs first) after the speed-up; its path.
+std::string EnsureOptimizedCorpus(const std::string& workDir, long words);
 
 // The most frequent word of a corpus and the two words whose counts are
 // nearest 10,000, named on standard error under `label`.

@@ -1,5 +1,5 @@
 // What the analyses of the analysis window cost on the generated corpus with
-// the search index: collocates (span 5,5) of a word with about 10,000 hits
+// the speed-up (the search index and the kept word-count summary): collocates (span 5,5) of a word with about 10,000 hits
 // and of the most frequent word, their dispersion, the keywords of the
 // corpus against one a tenth of its size, and the 3-grams of the whole
 // corpus (with the memory budget of the window, and with a small one that
@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
     using namespace zorvia::bench;
     const auto args = ParseBenchArgs(argc, argv);
     if (!args) return 2;
-    const std::string path = EnsureIndexedCorpus(args->workDir, args->size);
-    const std::string reference = EnsureIndexedCorpus(args->workDir, args->size / 10);
+    const std::string path = EnsureOptimizedCorpus(args->workDir, args->size);
+    const std::string reference = EnsureOptimizedCorpus(args->workDir, args->size / 10);
     const BenchWords words = ChooseWords(path, "analysis");
 
     for (const auto& [label, word] : {std::pair{"10k", words.tenThousand}, std::pair{"frequent", words.frequent}}) {

@@ -4,13 +4,17 @@
 // statements are sent by a bare loop from lines and words split beforehand:
 // what SQLite alone costs. Then the removal of a file holding a tenth of the
 // corpus, and the removal of a 500-word stop list.
+#include <spawn.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +30,7 @@
 #include "corpus_generator.h"
 #include "platform/file_status.h"
 #include "platform/text_convert.h"
+#include "corpus/word_summary.h"
 
 namespace zorvia::bench {
 namespace {
@@ -229,8 +234,16 @@ std::string OneFileOf(const std::string& workDir, long words, Encoding encoding)
     return path;
 }
 
-void Removals(const std::string& dbPath, const std::string& workDir, long size, Encoding encoding) {
-    const std::string tag = EncodingTag(encoding);
+struct RemovalTimes {
+    double file = 0;
+    double stopWords = 0;
+};
+
+// `label` names the figures: the encoding, and "_summary" for the corpus
+// with the kept word-count summary.
+RemovalTimes Removals(const std::string& dbPath, const std::string& workDir, long size, Encoding encoding,
+                      const std::string& label) {
+    const std::string tag = label;
     CCorpusDatabase db;
     if (!OpenDatabaseWithSchema(db, Utf8ToWide(dbPath))) Fail("cannot open " + dbPath);
     YesPrompt prompt;
@@ -248,10 +261,11 @@ void Removals(const std::string& dbPath, const std::string& workDir, long size, 
     PrintBench("remove_file_tenth_" + tag + "_seconds", removeSeconds, "s");
 
     // The 500 most frequent words: what a stop list holds.
-    if (!db.Exec(u"SELECT word_upper FROM word GROUP BY word_upper ORDER BY count(*) DESC LIMIT 500")) {
+    if (!db.Exec(u"SELECT word_upper FROM word GROUP BY word_upper ORDER BY count(*) DESC, length(word_upper), word_upper "
+                 u"LIMIT 500")) {
         Fail("word list query failed");
     }
-    const std::string listPath = (fs::path(workDir) / "stopwords-500.txt").string();
+    const std::string listPath = (fs::path(workDir) / ("stopwords-500-" + tag + ".txt")).string();
     {
         std::ofstream list(listPath, std::ios::binary | std::ios::trunc);
         for (int r = 0; r < db.GetRowCount(); ++r) list << WideToUtf8(db.GetCell(r, 0)) << "\r\n";
@@ -269,6 +283,58 @@ void Removals(const std::string& dbPath, const std::string& workDir, long size, 
     PrintBench("remove_stopwords_500_" + tag + "_seconds", stopSeconds, "s");
     PrintBench("remove_stopwords_500_" + tag + "_words_per_s", static_cast<double>(before - after) / stopSeconds,
                "words/s");
+    return {removeSeconds, stopSeconds};
+}
+
+// --- peak memory ------------------------------------------------------------------
+
+constexpr char kImportOnlyOption[] = "--import-only";
+
+// The import alone, in a process of its own: imports `files` into a new
+// corpus at `dbPath` and exits.
+int ImportOnly(const std::string& dbPath, const std::vector<std::string>& files) {
+    CCorpusDatabase db;
+    if (!OpenDatabaseWithSchema(db, Utf8ToWide(dbPath))) Fail("cannot open " + dbPath);
+    for (const std::string& file : files) {
+        YesPrompt prompt;
+        HeadlessProgress progress;
+        NoStatus status;
+        if (ImportOneFile(db, Utf8ToWide(file), prompt, progress, status).result != ImportResult::Committed)
+            Fail("import of " + file + " failed");
+    }
+    return 0;
+}
+
+// The peak resident memory, in MB, of a process that imports `files` into a
+// new corpus and nothing else.
+double ImportPeakMegaBytes(const std::string& workDir, const std::string& name, const std::vector<std::string>& files) {
+    const std::string dbPath = FreshDatabase(workDir, name);
+    std::vector<std::string> args = {"/proc/self/exe", kImportOnlyOption, dbPath};
+    args.insert(args.end(), files.begin(), files.end());
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv.data(), environ) != 0) Fail("cannot start the import");
+    int status = 0;
+    struct rusage usage {};
+    if (wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        Fail("the import process failed");
+    std::error_code ec;
+    fs::remove(dbPath, ec);
+    return static_cast<double>(usage.ru_maxrss) * 1024.0 / 1e6;  // ru_maxrss is in kilobytes
+}
+
+void PeakMemory(const BenchArgs& args) {
+    const std::vector<std::string> files = EnsureCorpusFiles(args.workDir, args.size, Encoding::Cp932);
+    PrintBench("import_peak_rss_mb",
+               ImportPeakMegaBytes(args.workDir, "rss-" + std::to_string(args.size) + ".zorviacorpusdb", files), "MB");
+    // One line of 50 MB: what the import holds of a line at once.
+    const OneLineFile oneLine = EnsureOneLineFile(args.workDir, 50'000'000);
+    const double lineMegaBytes = static_cast<double>(oneLine.utf16Units) * 2.0 / 1e6;
+    PrintBench("import_one_line_peak_rss_mb", ImportPeakMegaBytes(args.workDir, "rss-one-line.zorviacorpusdb", {oneLine.path}),
+               "MB");
+    PrintBench("import_one_line_utf16_mb", lineMegaBytes, "MB");
 }
 
 }  // namespace
@@ -277,8 +343,11 @@ void Removals(const std::string& dbPath, const std::string& workDir, long size, 
 int main(int argc, char** argv) {
     using namespace zorvia;
     using namespace zorvia::bench;
+    if (argc >= 3 && std::string_view(argv[1]) == kImportOnlyOption)
+        return ImportOnly(argv[2], std::vector<std::string>(argv + 3, argv + argc));
     const auto args = ParseBenchArgs(argc, argv);
     if (!args) return 2;
+    PeakMemory(*args);
     for (Encoding encoding : {Encoding::Cp932, Encoding::Utf16Le}) {
         const std::vector<std::string> files = EnsureCorpusFiles(args->workDir, args->size, encoding);
         const std::string tag = EncodingTag(encoding);
@@ -288,25 +357,39 @@ int main(int argc, char** argv) {
         const std::string importDb = FreshDatabase(args->workDir, "import-" + tag + "-" + size + ".zorviacorpusdb");
         const std::string referenceDb =
             FreshDatabase(args->workDir, "reference-" + tag + "-" + size + ".zorviacorpusdb");
+        // The cost of keeping the word-count summary, measured on one
+        // encoding: it does not depend on how the text was read.
+        const bool withSummary = encoding == Encoding::Cp932;
+        const std::string summaryDb =
+            FreshDatabase(args->workDir, "summary-" + tag + "-" + size + ".zorviacorpusdb");
         Run imported;
         Run reference;
+        Run summarized;
         {
             CCorpusDatabase db;
             if (!OpenDatabaseWithSchema(db, Utf8ToWide(importDb))) Fail("cannot open " + importDb);
+            CCorpusDatabase summary;
+            if (withSummary) {
+                if (!OpenDatabaseWithSchema(summary, Utf8ToWide(summaryDb))) Fail("cannot open " + summaryDb);
+                HeadlessProgress progress;
+                if (CreateSpeedUp(summary, progress).result != SpeedUpResult::Done) Fail("cannot add the summary");
+            }
             sqlite3* bare = OpenReference(referenceDb);
             const std::int32_t date = RegistrationTimeNow();
-            // File by file in turns, each side going first every other file,
-            // so that both meet the same machine (other load, the disk's
+            // File by file in turns, each side going first in its turn, so
+            // that all meet the same machine (other load, the disk's
             // write-back) over the run.
+            long long summaryPumps = 0;
             for (std::size_t i = 0; i < files.size(); ++i) {
                 const SplitFile split = Split(files[i], date);
-                if (i % 2 == 0) {
-                    Import(db, files[i], imported, pumps);
-                    Reference(bare, split, reference);
-                } else {
-                    Reference(bare, split, reference);
-                    Import(db, files[i], imported, pumps);
-                }
+                const std::function<void()> sides[] = {
+                    [&] { Import(db, files[i], imported, pumps); },
+                    [&] { Reference(bare, split, reference); },
+                    [&] {
+                        if (withSummary) Import(summary, files[i], summarized, summaryPumps);
+                    },
+                };
+                for (std::size_t k = 0; k < std::size(sides); ++k) sides[(i + k) % std::size(sides)]();
             }
             sqlite3_close(bare);
         }
@@ -327,11 +410,38 @@ int main(int argc, char** argv) {
         PrintBench("reference_" + tag + "_seconds", reference.seconds, "s");
         PrintBench("reference_" + tag + "_db_mb", reference.dbMegaBytes, "MB");
         PrintBench("import_" + tag + "_vs_reference", 100.0 * importRate / referenceRate, "%");
+        if (withSummary) {
+            if (summarized.words != imported.words) Fail("the imports with and without the summary disagree");
+            PrintBench("import_" + tag + "_summary_seconds", summarized.seconds, "s");
+            PrintBench("import_" + tag + "_summary_db_mb", MegaBytes(summaryDb), "MB");
+            PrintBench("import_" + tag + "_summary_vs_plain", 100.0 * summarized.seconds / imported.seconds, "%");
+        }
 
         std::error_code ec;
         std::filesystem::remove(referenceDb, ec);
-        Removals(importDb, args->workDir, args->size, encoding);
+        // The removals also on a copy with only the index of the speed-up: what
+        // the summary adds to the index's own cost.
+        const std::string indexDb = FreshDatabase(args->workDir, "index-" + tag + "-" + size + ".zorviacorpusdb");
+        if (withSummary) {
+            std::filesystem::copy_file(importDb, indexDb, ec);
+            CCorpusDatabase db;
+            if (ec || !db.Open(Utf8ToWide(indexDb)) || !db.Exec(u"CREATE INDEX word_lid ON word(lid)"))
+                Fail("cannot make the copy with the index");
+        }
+        const RemovalTimes plain = Removals(importDb, args->workDir, args->size, encoding, tag);
         std::filesystem::remove(importDb, ec);
+        if (withSummary) {
+            const RemovalTimes indexed = Removals(indexDb, args->workDir, args->size, encoding, tag + "_index");
+            const RemovalTimes kept = Removals(summaryDb, args->workDir, args->size, encoding, tag + "_summary");
+            PrintBench("remove_file_tenth_" + tag + "_summary_vs_plain", 100.0 * kept.file / plain.file, "%");
+            PrintBench("remove_file_tenth_" + tag + "_summary_vs_index", 100.0 * kept.file / indexed.file, "%");
+            PrintBench("remove_stopwords_500_" + tag + "_summary_vs_plain", 100.0 * kept.stopWords / plain.stopWords,
+                       "%");
+            PrintBench("remove_stopwords_500_" + tag + "_summary_vs_index",
+                       100.0 * kept.stopWords / indexed.stopWords, "%");
+        }
+        std::filesystem::remove(indexDb, ec);
+        std::filesystem::remove(summaryDb, ec);
     }
     return 0;
 }

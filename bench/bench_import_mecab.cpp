@@ -16,6 +16,7 @@
 #include "corpus/database_files.h"
 #include "corpus/file_import.h"
 #include "corpus/word_rule.h"
+#include "analysis_support.h"
 #include "corpus_generator.h"
 #include "platform/text_convert.h"
 
@@ -29,15 +30,6 @@ using Clock = std::chrono::steady_clock;
     std::fprintf(stderr, "bench_import_mecab: %s\n", what.c_str());
     std::exit(1);
 }
-
-class QuietProgress : public IProgressSink {
-public:
-    void Begin() override {}
-    void SetText(const std::u16string&) override {}
-    void SetPosition(int) override {}
-    bool Pump() override { return true; }
-    void End() override {}
-};
 
 class NoStatus : public IStatusText {
 public:

@@ -414,6 +414,36 @@ std::vector<std::string> EnsureCorpusFiles(const std::string& workDir, long word
     return paths;
 }
 
+OneLineFile EnsureOneLineFile(const std::string& workDir, long long bytes) {
+    OneLineFile file;
+    const fs::path path = fs::path(workDir) / ("one-line-g" + std::to_string(kGeneratorVersion) + "-" +
+                                               std::to_string(bytes) + "-cp932.txt");
+    const fs::path units = path.string() + ".units";
+    file.path = path.string();
+    if (fs::exists(path) && fs::exists(units)) {
+        std::ifstream(units) >> file.utf16Units;
+        if (file.utf16Units > 0) return file;
+    }
+    std::error_code ec;
+    fs::create_directories(workDir, ec);
+    CorpusText corpus;
+    std::string encoded;
+    while (static_cast<long long>(encoded.size()) < bytes) {
+        std::u16string text;
+        corpus.AppendFile(text, 100'000);
+        std::u16string line;
+        line.reserve(text.size());
+        for (char16_t c : text) {
+            if (c != u'\r') line += c == u'\n' ? u' ' : c;
+        }
+        file.utf16Units += static_cast<long long>(line.size());
+        encoded += EncodeCp932(line);
+    }
+    WriteFile(path, encoded);
+    std::ofstream(units) << file.utf16Units << '\n';
+    return file;
+}
+
 std::optional<BenchArgs> ParseBenchArgs(int argc, char** argv) {
     BenchArgs args;
     for (int i = 1; i < argc; ++i) {

@@ -31,6 +31,14 @@ std::vector<std::string> WriteCorpusFiles(const std::string& dir, long words, En
 // version, so that later runs reuse them instead of writing them again.
 std::vector<std::string> EnsureCorpusFiles(const std::string& workDir, long words, Encoding encoding);
 
+// A code page 932 file of at least `bytes` bytes that is one single line
+// (the corpus text with its line ends made blanks), kept under `workDir`.
+struct OneLineFile {
+    std::string path;
+    long long utf16Units = 0;  // the length of the line as the program holds it
+};
+OneLineFile EnsureOneLineFile(const std::string& workDir, long long bytes);
+
 // The command line every benchmark takes: --size N (words, default
 // 1000000) and --work DIR (where corpora are kept, default bench-data).
 struct BenchArgs {

@@ -8,6 +8,7 @@
 #include <map>
 #include <mutex>
 
+#include "corpus/word_summary.h"
 #include "platform/text_convert.h"
 
 namespace zorvia {
@@ -51,15 +52,23 @@ void Store(const std::string& version, std::shared_ptr<const CWordFrequencies::K
 
 }  // namespace
 
+bool HasSummary(CCorpusReader& reader) {
+    CStatement presence(reader, WideToUtf8(WordSummaryPresenceQuery()).c_str());
+    return presence.Step() && presence.Int(0) == 1;
+}
+
 std::optional<std::int64_t> CountTokens(CCorpusReader& reader) {
-    CStatement count(reader, "SELECT count(*) FROM word");
+    CStatement count(reader, HasSummary(reader) ? "SELECT n FROM corpus_count WHERE item = 'words'"
+                                                : "SELECT count(*) FROM word");
     if (!count.Step()) return std::nullopt;
     return count.Int(0);
 }
 
 JobResult ForEachWordCount(CCorpusReader& reader, std::stop_token stop,
                            const std::function<void(std::string_view upper, std::int64_t count)>& onWord) {
-    CStatement words(reader, "SELECT word_upper, count(*) FROM word GROUP BY word_upper ORDER BY word_upper");
+    CStatement words(reader, HasSummary(reader)
+                                 ? "SELECT word_upper, n FROM word_count ORDER BY word_upper"
+                                 : "SELECT word_upper, count(*) FROM word GROUP BY word_upper ORDER BY word_upper");
     while (words.Step()) onWord(words.Text(0), words.Int(1));
     if (stop.stop_requested()) return JobResult::Stopped();
     if (!words.Ok() || words.Failed()) return JobResult::Failed(reader.ErrorText());
@@ -111,7 +120,11 @@ std::optional<std::int64_t> CWordFrequencies::Count(std::string_view upper) {
         if (m_base->complete) return 0;
     }
     if (const auto it = m_added.counts.find(upper); it != m_added.counts.end()) return it->second;
-    if (!m_count) m_count.emplace(m_reader, "SELECT count(*) FROM word WHERE word_upper = ?1");
+    if (!m_count) {
+        m_count.emplace(m_reader, HasSummary(m_reader)
+                                      ? "SELECT coalesce((SELECT n FROM word_count WHERE word_upper = ?1), 0)"
+                                      : "SELECT count(*) FROM word WHERE word_upper = ?1");
+    }
     m_count->Reset();
     m_count->Bind(1, upper);
     if (!m_count->Step()) return std::nullopt;

@@ -1,6 +1,8 @@
 // Counts the analyses take from the corpus as a whole: N, the number of
 // tokens, and f(w), the number of tokens whose word_upper is w, read exactly
-// through the word_upper index within the reader's read transaction.
+// within the reader's read transaction: from the kept word-count summary of
+// a corpus that has one (its triggers keep it equal to the word table),
+// otherwise through the word_upper index.
 //
 // Counting a frequent word walks all of its index entries, and the frequent
 // words are in nearly every analysis, so counts once read are kept for the
@@ -24,6 +26,9 @@
 #include "analysis/token_stream.h"
 
 namespace zorvia {
+
+// Whether the corpus keeps the complete word-count summary.
+bool HasSummary(CCorpusReader& reader);
 
 // N; nothing on a failure.
 std::optional<std::int64_t> CountTokens(CCorpusReader& reader);

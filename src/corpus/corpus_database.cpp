@@ -83,7 +83,17 @@ int CCorpusDatabase::OnRow(void* context, int columns, char** values, char** nam
     return 0;
 }
 
-bool CCorpusDatabase::Exec(const std::u16string& sql) {
+bool CCorpusDatabase::Exec(const std::u16string& sql) { return ExecUtf8(WideToUtf8(sql)); }
+
+bool CCorpusDatabase::ExecUtf8(const std::string& sql) {
+    // A long statement may pump the window's events from inside SQLite
+    // (progress and cancel); what they run must not use the connection
+    // meanwhile, nor replace the rows being collected.
+    if (m_executing) {
+        m_errorText = u"another statement of this connection is still running";
+        ++m_failures;
+        return false;
+    }
     m_rows.clear();
     m_columnNames.clear();
     if (m_connection == nullptr) {
@@ -91,7 +101,9 @@ bool CCorpusDatabase::Exec(const std::u16string& sql) {
         return false;
     }
     char* message = nullptr;
-    const int rc = sqlite3_exec(m_connection, WideToUtf8(sql).c_str(), &CCorpusDatabase::OnRow, this, &message);
+    m_executing = true;
+    const int rc = sqlite3_exec(m_connection, sql.c_str(), &CCorpusDatabase::OnRow, this, &message);
+    m_executing = false;
     if (rc == SQLITE_OK) {
         sqlite3_free(message);
         return true;
@@ -100,6 +112,11 @@ bool CCorpusDatabase::Exec(const std::u16string& sql) {
     sqlite3_free(message);
     ++m_failures;
     return false;
+}
+
+void CCorpusDatabase::NoteNativeFailure() {
+    m_errorText = m_connection ? Utf8ToWide(sqlite3_errmsg(m_connection)) : u"no database is open";
+    ++m_failures;
 }
 
 const std::u16string& CCorpusDatabase::GetCell(int row, int column) const {

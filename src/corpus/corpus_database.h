@@ -42,8 +42,13 @@ public:
     void ForgetWordRule();
 
     // Runs one statement and keeps every row it delivers. Without a
-    // connection it fails at once with no rows and leaves the error text.
+    // connection it fails at once with no rows and leaves the error text;
+    // called while a statement runs (from an event pumped inside it) it
+    // fails at once and keeps the running statement's rows.
     bool Exec(const std::u16string& sql);
+    // The same for a statement already in UTF-8, which spares the copy of a
+    // statement as long as a whole line.
+    bool ExecUtf8(const std::string& sql);
 
     int GetRowCount() const { return static_cast<int>(m_rows.size()); }
     int GetColumnCount() const { return static_cast<int>(m_columnNames.size()); }
@@ -63,14 +68,19 @@ public:
     int GetLastInsertRowId() const;
 
     // The connection itself, for measuring tools that trace the statements
-    // sent; null when none is held.
+    // sent and for statements prepared once and run many times; null when
+    // none is held.
     sqlite3* NativeHandle() const { return m_connection; }
+    // Counts a failure of a statement run on NativeHandle() and keeps the
+    // connection's message as the error text.
+    void NoteNativeFailure();
 
 private:
     bool OpenWithFlags(const std::u16string& path, int flags);
     static int OnRow(void* context, int columns, char** values, char** names);
 
     sqlite3* m_connection = nullptr;
+    bool m_executing = false;
     std::u16string m_errorText;
     std::uint64_t m_failures = 0;
     std::vector<std::vector<std::u16string>> m_rows;

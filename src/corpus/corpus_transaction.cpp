@@ -12,6 +12,12 @@ bool ExecOrTrace(CCorpusDatabase& db, const std::u16string& sql) {
     return false;
 }
 
+bool ExecOrTrace(CCorpusDatabase& db, const std::string& utf8Sql) {
+    if (db.ExecUtf8(utf8Sql)) return true;
+    Trace("exec error : %s\n", TraceText(db.GetErrorText()).c_str());
+    return false;
+}
+
 void Rollback(CCorpusDatabase& db) { ExecOrTrace(db, u"ROLLBACK"); }
 
 std::u16string FailureMessage(std::u16string_view what, const std::u16string& errorText) {

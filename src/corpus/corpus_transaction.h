@@ -20,6 +20,7 @@ inline constexpr char16_t kCancelledMessage[] = u"中止しました";
 
 // Exec; a failure is written as "exec error : %s\n" with the error text.
 bool ExecOrTrace(CCorpusDatabase& db, const std::u16string& sql);
+bool ExecOrTrace(CCorpusDatabase& db, const std::string& utf8Sql);
 
 // Sends "ROLLBACK". Its own failure is only traced: SQLite ends a
 // transaction by itself after some errors (a full disk, an I/O error), and

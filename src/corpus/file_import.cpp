@@ -1,11 +1,13 @@
 #include "corpus/file_import.h"
 
+#include <algorithm>
 #include <ctime>
 
 #include "corpus/corpus_transaction.h"
 #include "corpus/database_files.h"
 #include "corpus/text_line_reader.h"
 #include "corpus/word_rule.h"
+#include "corpus/word_summary.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
 
@@ -69,12 +71,14 @@ private:
     IStatusText& m_status;
 
     TextLineReader m_reader;
+    SummaryBatch m_summary;
     HtmlScanner m_scanner;
     ImportOutcome m_outcome;
     bool m_cancelled = false;
     std::u16string m_line;
     std::u16string m_visible;
     std::u16string m_sql;
+    std::string m_lineSql;
     std::u16string m_upper;
     std::u16string m_progressText;
 };
@@ -97,6 +101,7 @@ ImportOutcome Importer::Run(const std::u16string& path, bool html, const ImportO
     }
     m_progress.Begin();
     m_progress.SetText(u"counting...");
+    if (!m_summary.Begin(m_db)) return Fail(kWriteFailedMessage);
 
     // The lines must hang on this file's row: a failed insert would leave
     // the row id of some earlier insert to attach them to.
@@ -129,6 +134,7 @@ ImportOutcome Importer::Run(const std::u16string& path, bool html, const ImportO
 
     // A COMMIT that fails (the file locked by a reader, a full disk) leaves
     // nothing written; the transaction may still be open, so end it.
+    if (!m_summary.Finish()) return Fail(kWriteFailedMessage);
     if (!ExecOrTrace(m_db, u"COMMIT")) return Fail(kCommitFailedMessage);
     m_progress.End();
     m_outcome.result = ImportResult::Committed;
@@ -181,15 +187,26 @@ bool Importer::LoadLines(bool html, std::int64_t lineCount) {
 
 bool Importer::InsertLine(int index, std::u16string_view text) {
     if (TraceEnabled()) Trace(" %5d : /%s/\n", index, WideToUtf8(text).c_str());
-    m_sql.assign(u"INSERT INTO line VALUES( NULL, ");
-    AppendDecimal(m_sql, m_outcome.oid);
-    m_sql += u", ";
-    AppendDecimal(m_sql, index);
-    m_sql += u", '";
-    AppendEscaped(m_sql, text);
-    m_sql += u"' )";
+    // The line's statement is written in UTF-8 straight away and sized
+    // exactly: a line can be a whole file, and its statement then the
+    // largest thing the import holds.
+    const std::string head = "INSERT INTO line VALUES( NULL, " + std::to_string(m_outcome.oid) + ", " +
+                             std::to_string(index) + ", '";
+    const std::size_t quotes = static_cast<std::size_t>(std::count(text.begin(), text.end(), u'\''));
+    const std::size_t size = head.size() + Utf8Size(text) + quotes + 3;
+    if (m_lineSql.capacity() < size) std::string().swap(m_lineSql);
+    m_lineSql.reserve(size);
+    m_lineSql.assign(head);
+    for (std::size_t from = 0;;) {
+        const std::size_t quote = text.find(u'\'', from);
+        AppendUtf8(m_lineSql, text.substr(from, quote == std::u16string_view::npos ? quote : quote + 1 - from));
+        if (quote == std::u16string_view::npos) break;
+        m_lineSql += '\'';
+        from = quote + 1;
+    }
+    m_lineSql += "' )";
     // The words must hang on this line's row, not on the one before it.
-    if (!ExecOrTrace(m_db, m_sql)) return false;
+    if (!ExecOrTrace(m_db, m_lineSql)) return false;
     const int lid = m_db.GetLastInsertRowId();
     ++m_outcome.lines;
 
@@ -210,7 +227,9 @@ bool Importer::InsertLine(int index, std::u16string_view text) {
         AppendEscaped(m_sql, m_upper);
         m_sql += u"' )";
         ok = ExecOrTrace(m_db, m_sql);
-        if (ok) ++m_outcome.words;
+        if (!ok) return;
+        ++m_outcome.words;
+        m_summary.Inserted(word, m_upper);
     });
     return ok && cut;
 }

@@ -1,6 +1,7 @@
 #include "corpus/file_removal.h"
 
 #include "corpus/corpus_transaction.h"
+#include "corpus/word_summary.h"
 #include "platform/trace.h"
 
 namespace zorvia {
@@ -49,14 +50,14 @@ FileRemovalResult RemoveRegisteredFile(CCorpusDatabase& db, int oid, IUserPrompt
     }
     // The words, the lines and the file row go together or not at all: a
     // half-done removal would leave lines or words of a file that is gone.
-    const std::u16string statements[] = {
-        WithOid(u"DELETE FROM word WHERE lid IN (SELECT lid FROM line WHERE oid=", oid) + u")",
-        WithOid(u"DELETE FROM line WHERE oid=", oid),
-        WithOid(u"DELETE FROM original_file WHERE oid=", oid),
-        u"COMMIT",
-    };
-    for (const std::u16string& sql : statements) {
-        if (ExecOrTrace(db, sql)) continue;
+    const std::u16string wordsOfFile = WithOid(u"lid IN (SELECT lid FROM line WHERE oid=", oid) + u")";
+    SummaryBatch summary;
+    const bool removed = summary.Begin(db) && summary.BeforeDelete(wordsOfFile) &&
+                         ExecOrTrace(db, u"DELETE FROM word WHERE " + wordsOfFile) &&
+                         ExecOrTrace(db, WithOid(u"DELETE FROM line WHERE oid=", oid)) &&
+                         ExecOrTrace(db, WithOid(u"DELETE FROM original_file WHERE oid=", oid)) &&
+                         summary.Finish() && ExecOrTrace(db, u"COMMIT");
+    if (!removed) {
         const std::u16string error = db.GetErrorText();
         Rollback(db);
         prompt.Message(FailureMessage(kRemovalFailedMessage, error), PromptButtons::Ok, PromptIcon::Error);

@@ -3,6 +3,7 @@
 #include "corpus/corpus_transaction.h"
 #include "corpus/text_line_reader.h"
 #include "corpus/word_rule.h"
+#include "corpus/word_summary.h"
 #include "platform/text_convert.h"
 #include "platform/trace.h"
 
@@ -39,6 +40,7 @@ private:
     IProgressSink& m_progress;
     IStatusText& m_status;
     TextLineReader m_reader;
+    SummaryBatch m_summary;
     StopWordOutcome m_outcome;
     bool m_cancelled = false;
     std::u16string m_line;
@@ -73,6 +75,7 @@ StopWordOutcome StopWordRun::Run(const std::u16string& path, const std::function
         return m_outcome;
     }
     m_progress.Begin();
+    if (!m_summary.Begin(m_db)) return Fail(kDeleteFailedMessage);
     m_progress.SetText(u"counting...");
     m_status.SetStatusText(u"loading...");
 
@@ -94,7 +97,7 @@ StopWordOutcome StopWordRun::Run(const std::u16string& path, const std::function
     m_progress.SetText(u"commiting...");
     m_progress.Pump();  // too late to cancel: the answer is not looked at
 
-    if (!ExecOrTrace(m_db, u"COMMIT")) return Fail(kCommitFailedMessage);
+    if (!m_summary.Finish() || !ExecOrTrace(m_db, u"COMMIT")) return Fail(kCommitFailedMessage);
 
     m_progress.SetText(u"retrieving db info...");
     m_progress.Pump();
@@ -138,7 +141,7 @@ bool StopWordRun::DeleteListedWords(std::int64_t lineCount) {
             // A failed DELETE means the database refuses changes (locked,
             // full, read-only); the run stops rather than commit a list
             // that was only partly applied.
-            ok = ExecOrTrace(m_db, m_sql);
+            ok = m_summary.DeletingFoldedWord(m_upper) && ExecOrTrace(m_db, m_sql);
             ++m_outcome.statements;
             if (TraceEnabled()) Trace(" delete : %s\n", WideToUtf8(m_upper).c_str());
         });

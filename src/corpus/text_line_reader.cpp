@@ -292,7 +292,7 @@ const char* EncodingName(TextLineReader::Encoding encoding) {
     return "cp932";
 }
 
-TextLineReader::TextLineReader() : m_line(kInitialLineCapacity, u'\0') {}
+TextLineReader::TextLineReader() = default;
 
 TextLineReader::~TextLineReader() {
     Close();
@@ -308,6 +308,8 @@ bool TextLineReader::Open(const std::u16string& path, EncodingChoice choice) {
     // Our own buffer is the only one: the stream reads straight into it.
     std::setvbuf(file, nullptr, _IONBF, 0);
     m_file = file;
+    struct stat fileStatus {};
+    m_fileSize = fstat(fileno(file), &fileStatus) == 0 ? static_cast<std::int64_t>(fileStatus.st_size) : -1;
     if (m_bytes.empty()) m_bytes.resize(kByteBufferSize);
     m_bytePos = m_byteEnd = 0;
     m_eof = false;
@@ -378,6 +380,7 @@ void TextLineReader::Rewind() {
     if (m_file == nullptr) return;
     std::clearerr(m_file);
     const bool sought = std::fseek(m_file, m_textStart, SEEK_SET) == 0;
+    m_fileOffset = m_textStart;
     m_bytePos = m_byteEnd = 0;
     m_eof = !sought;
     m_linesRead = 0;
@@ -402,6 +405,7 @@ bool TextLineReader::FillBytes() {
         return false;
     }
     m_byteEnd += got;
+    m_fileOffset += static_cast<std::int64_t>(got);
     return true;
 }
 
@@ -463,20 +467,49 @@ bool TextLineReader::ReadLine(std::u16string& line) {
     std::size_t length = 0;
     bool got = false;
     switch (m_report.encoding) {
-        case Encoding::Cp932: got = ReadCp932Line(length); break;
-        case Encoding::Utf8: got = ReadUtf8Line(length); break;
-        case Encoding::Utf16Le: got = ReadUtf16Line<false>(length); break;
-        case Encoding::Utf16Be: got = ReadUtf16Line<true>(length); break;
-        case Encoding::EucJp: got = ReadConvertedLine(length); break;
+        case Encoding::Cp932: got = ReadCp932Line(line, length); break;
+        case Encoding::Utf8: got = ReadUtf8Line(line, length); break;
+        case Encoding::Utf16Le: got = ReadUtf16Line<false>(line, length); break;
+        case Encoding::Utf16Be: got = ReadUtf16Line<true>(line, length); break;
+        case Encoding::EucJp: got = ReadConvertedLine(line, length); break;
     }
-    if (got) {
-        line.assign(m_line.data(), length);
-        ++m_linesRead;
-    }
+    line.resize(got ? length : 0);
+    if (got) ++m_linesRead;
     return got;
 }
 
-// The readers decode straight into m_line. The inner loop runs over as many
+std::size_t TextLineReader::RemainingUnits() const {
+    // Every byte gives at most one code unit (UTF-16 one per two bytes);
+    // units a converter holds already come on top.
+    const std::int64_t unread = m_fileSize > m_fileOffset ? m_fileSize - m_fileOffset : 0;
+    std::size_t bytes = static_cast<std::size_t>(unread) + (m_byteEnd - m_bytePos);
+    if (m_report.encoding == Encoding::Utf16Le || m_report.encoding == Encoding::Utf16Be) bytes /= 2;
+    return bytes + (m_unitEnd - m_unitPos);
+}
+
+void TextLineReader::Grow(std::u16string& line, std::size_t need) const {
+    // Within the capacity the string has, doubling; past it, no further
+    // than the rest of the file can fill, so that a line of hundreds of
+    // megabytes is held once and not in a buffer up to twice its size. (An
+    // eighth more at least, should the file grow while it is read.)
+    const std::size_t size = line.size();
+    std::size_t grown = std::max(size * 2, kInitialLineCapacity);
+    if (grown > line.capacity() && size == line.capacity()) {
+        grown = std::max(std::min(grown, std::max(size + RemainingUnits() + 2, size + size / 8)), need);
+        // A fresh string takes the capacity asked for; resize() would round
+        // it up to twice the old one.
+        std::u16string bigger;
+        bigger.reserve(grown);
+        bigger.append(line);
+        line.swap(bigger);
+    } else if (grown > line.capacity()) {
+        grown = line.capacity();
+    }
+    line.resize(std::max(grown, need));
+}
+
+// The readers decode straight into the caller's line, whose size is the room
+// in use (ReadLine cuts it to the line's length). The inner loop runs over as many
 // bytes as are buffered and as fit into the line buffer, and stops only at a
 // byte that needs a decision: line feed, carriage return, NUL, a sequence
 // whose bytes are not all at hand, an undecodable byte. After a NUL the text
@@ -489,7 +522,27 @@ bool TextLineReader::ReadLine(std::u16string& line) {
 // in; the rest of the physical line is the next line. At the start of a line
 // it is skipped, so no byte ever ends the text.
 
-bool TextLineReader::ReadCp932Line(std::size_t& length) {
+bool TextLineReader::TakeLineControl(unsigned char b, std::u16string& line, std::size_t& len, std::size_t& textEnd) {
+    if (b == '\n') {
+        ++m_bytePos;
+        return true;
+    }
+    if (b == '\r') {
+        if (EnsureBytes(2) && m_bytes[m_bytePos + 1] == '\n') {
+            m_bytePos += 2;
+            if (textEnd == kNoText && len > 0 && line[len - 1] == u'\r') --len;
+            return true;
+        }
+        ++m_bytePos;
+        line[len++] = u'\r';
+        return false;
+    }
+    if (textEnd == kNoText) textEnd = len;
+    ++m_bytePos;
+    return false;
+}
+
+bool TextLineReader::ReadCp932Line(std::u16string& line, std::size_t& length) {
     const Cp932Table& table = Cp932();
     std::size_t len = 0;
     std::size_t textEnd = kNoText;  // where a NUL cut the text
@@ -497,15 +550,15 @@ bool TextLineReader::ReadCp932Line(std::size_t& length) {
 
     for (;;) {
         if (m_bytePos == m_byteEnd && !FillBytes()) break;
-        if (len == m_line.size()) m_line.resize(m_line.size() * 2);
+        if (len == line.size()) Grow(line, len + 1);
 
-        char16_t* out = m_line.data();
+        char16_t* out = line.data();
         const unsigned char* data = m_bytes.data();
         const unsigned char* p = data + m_bytePos;
         const unsigned char* const end = data + m_byteEnd;
         // Every byte gives at most one code unit, so `stop` keeps the writes
         // inside the line buffer.
-        const unsigned char* const stop = p + std::min<std::size_t>(end - p, m_line.size() - len);
+        const unsigned char* const stop = p + std::min<std::size_t>(end - p, line.size() - len);
         const unsigned char* const start = p;
         while (p < stop) {
             const unsigned char b = *p;
@@ -532,26 +585,9 @@ bool TextLineReader::ReadCp932Line(std::size_t& length) {
 
         // A byte that needs a decision; the line buffer has room for one more.
         const unsigned char b = *p;
-        if (b == '\n') {
-            ++m_bytePos;
+        if (b == '\n' || b == '\r' || b == 0) {
             readSomething = true;
-            break;
-        }
-        if (b == '\r') {
-            readSomething = true;
-            if (EnsureBytes(2) && m_bytes[m_bytePos + 1] == '\n') {
-                m_bytePos += 2;
-                if (textEnd == kNoText && len > 0 && m_line[len - 1] == u'\r') --len;
-                break;
-            }
-            ++m_bytePos;
-            m_line[len++] = u'\r';
-            continue;
-        }
-        if (b == 0) {
-            if (textEnd == kNoText) textEnd = len;
-            ++m_bytePos;
-            readSomething = true;
+            if (TakeLineControl(b, line, len, textEnd)) break;
             continue;
         }
         const int slot = table.leadSlot[b];
@@ -565,7 +601,7 @@ bool TextLineReader::ReadCp932Line(std::size_t& length) {
             if (!EnsureBytes(2) || m_bytes[m_bytePos + 1] == 0) {
                 ++m_bytePos;
                 NoteUndecodable(1);
-                m_line[len++] = kReplacement;
+                line[len++] = kReplacement;
                 continue;
             }
             unsigned trail = m_bytes[m_bytePos + 1];
@@ -577,7 +613,7 @@ bool TextLineReader::ReadCp932Line(std::size_t& length) {
             m_bytePos += used;
             const char16_t pair = table.Pair(slot, trail);
             if (pair == kReplacement) NoteUndecodable(2);
-            m_line[len++] = pair;
+            line[len++] = pair;
             continue;
         }
         ++m_bytePos;
@@ -590,22 +626,22 @@ bool TextLineReader::ReadCp932Line(std::size_t& length) {
     return true;
 }
 
-bool TextLineReader::ReadUtf8Line(std::size_t& length) {
+bool TextLineReader::ReadUtf8Line(std::u16string& line, std::size_t& length) {
     std::size_t len = 0;
     std::size_t textEnd = kNoText;
     bool readSomething = false;
 
     for (;;) {
         if (m_bytePos == m_byteEnd && !FillBytes()) break;
-        if (len == m_line.size()) m_line.resize(m_line.size() * 2);
+        if (len == line.size()) Grow(line, len + 1);
 
-        char16_t* out = m_line.data();
+        char16_t* out = line.data();
         const unsigned char* data = m_bytes.data();
         const unsigned char* p = data + m_bytePos;
         const unsigned char* const end = data + m_byteEnd;
         // No sequence gives more code units than it has bytes, so a sequence
         // that ends before `stop` fits into the line buffer.
-        const unsigned char* const stop = p + std::min<std::size_t>(end - p, m_line.size() - len);
+        const unsigned char* const stop = p + std::min<std::size_t>(end - p, line.size() - len);
         const unsigned char* const start = p;
         while (p < stop) {
             // Runs of ASCII in blocks, while no byte is a control character
@@ -648,26 +684,9 @@ bool TextLineReader::ReadUtf8Line(std::size_t& length) {
 
         const unsigned char b = *p;
         const unsigned cls = kUtf8.of[b];
-        if (b == '\n') {
-            ++m_bytePos;
+        if (b == '\n' || b == '\r' || b == 0) {
             readSomething = true;
-            break;
-        }
-        if (b == '\r') {
-            readSomething = true;
-            if (EnsureBytes(2) && m_bytes[m_bytePos + 1] == '\n') {
-                m_bytePos += 2;
-                if (textEnd == kNoText && len > 0 && m_line[len - 1] == u'\r') --len;
-                break;
-            }
-            ++m_bytePos;
-            m_line[len++] = u'\r';
-            continue;
-        }
-        if (b == 0) {
-            if (textEnd == kNoText) textEnd = len;
-            ++m_bytePos;
-            readSomething = true;
+            if (TakeLineControl(b, line, len, textEnd)) break;
             continue;
         }
         if (cls >= kLead2 && cls <= kLead4) {
@@ -676,9 +695,9 @@ bool TextLineReader::ReadUtf8Line(std::size_t& length) {
             const std::size_t size = cls - kLead2 + 2;
             if (EnsureBytes(size)) {
                 const std::int32_t c = DecodeUtf8(m_bytes.data() + m_bytePos, cls);
-                if (m_line.size() - len < 2) m_line.resize(m_line.size() * 2);  // a surrogate pair
+                if (line.size() - len < 2) Grow(line, len + 2);  // a surrogate pair
                 if (c >= 0) {
-                    len += PutCodePoint(m_line.data() + len, c);
+                    len += PutCodePoint(line.data() + len, c);
                     m_bytePos += size;
                     readSomething = true;
                     continue;
@@ -699,7 +718,7 @@ bool TextLineReader::ReadUtf8Line(std::size_t& length) {
 
 // UTF-16 has no text-mode step: "x CR CR LF" is the line "x CR".
 template <bool BigEndian>
-bool TextLineReader::ReadUtf16Line(std::size_t& length) {
+bool TextLineReader::ReadUtf16Line(std::u16string& line, std::size_t& length) {
     std::size_t len = 0;
     std::size_t textEnd = kNoText;
     bool readSomething = false;
@@ -713,12 +732,12 @@ bool TextLineReader::ReadUtf16Line(std::size_t& length) {
             }
             break;
         }
-        if (len == m_line.size()) m_line.resize(m_line.size() * 2);
+        if (len == line.size()) Grow(line, len + 1);
 
-        char16_t* out = m_line.data();
+        char16_t* out = line.data();
         const unsigned char* data = m_bytes.data();
         const unsigned char* p = data + m_bytePos;
-        const std::size_t units = std::min<std::size_t>((m_byteEnd - m_bytePos) / 2, m_line.size() - len);
+        const std::size_t units = std::min<std::size_t>((m_byteEnd - m_bytePos) / 2, line.size() - len);
         const unsigned char* const stop = p + units * 2;
         const unsigned char* const start = p;
         while (p < stop) {
@@ -749,7 +768,7 @@ bool TextLineReader::ReadUtf16Line(std::size_t& length) {
                 break;
             }
             m_bytePos += 2;
-            m_line[len++] = u'\r';
+            line[len++] = u'\r';
             continue;
         }
         // NUL
@@ -785,7 +804,7 @@ bool TextLineReader::FillUnits() {
     return m_unitEnd > 0;
 }
 
-bool TextLineReader::ReadConvertedLine(std::size_t& length) {
+bool TextLineReader::ReadConvertedLine(std::u16string& line, std::size_t& length) {
     std::size_t len = 0;
     std::size_t textEnd = kNoText;
     bool readSomething = false;
@@ -795,7 +814,7 @@ bool TextLineReader::ReadConvertedLine(std::size_t& length) {
         if (c == u'\n') {
             readSomething = true;
             // The carriage return of CR LF, then one more before the line feed.
-            for (int i = 0; i < 2 && textEnd == kNoText && len > 0 && m_line[len - 1] == u'\r'; ++i) --len;
+            for (int i = 0; i < 2 && textEnd == kNoText && len > 0 && line[len - 1] == u'\r'; ++i) --len;
             break;
         }
         if (c == kUndecodableMark) {
@@ -806,8 +825,8 @@ bool TextLineReader::ReadConvertedLine(std::size_t& length) {
         readSomething = true;
         if (c == 0 && textEnd == kNoText) textEnd = len;
         if (textEnd != kNoText) continue;
-        if (len == m_line.size()) m_line.resize(m_line.size() * 2);
-        m_line[len++] = c;
+        if (len == line.size()) Grow(line, len + 1);
+        line[len++] = c;
     }
     if (!readSomething) return false;
     length = textEnd != kNoText ? textEnd : len;

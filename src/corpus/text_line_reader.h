@@ -51,8 +51,9 @@ public:
     // Opens a regular file (anything else, a FIFO or a directory, is
     // refused without waiting on it) and settles its encoding.
     bool Open(const std::u16string& path, EncodingChoice choice = EncodingChoice::Detect);
-    // The next line without its line end into `line`; false at the end of
-    // the file. A byte that does not decode ends the line it is in, and the
+    // The next line without its line end into `line`, decoded in place (its
+    // capacity is reused from line to line); false, and `line` empty, at the
+    // end of the file. A byte that does not decode ends the line it is in, and the
     // rest of the physical line is read as a line of its own; at the start
     // of a line it is skipped.
     bool ReadLine(std::u16string& line);
@@ -75,13 +76,22 @@ private:
     // multi-byte sequence. Leaves the buffer empty.
     bool IsUtf8Text();
     void NoteUndecodable(std::int64_t bytes);
-    // One line into m_line; its length in `length`. False when there is none.
-    bool ReadCp932Line(std::size_t& length);
-    bool ReadUtf8Line(std::size_t& length);
+    // One line into `line`; its length in `length`. False when there is none.
+    // LF, CR and NUL at m_bytePos, which the byte encodings read alike:
+    // true when the line ends there (LF, or CR before LF, dropping one CR
+    // before it); otherwise a lone CR went into the line or a NUL cut its
+    // text, and reading goes on.
+    bool TakeLineControl(unsigned char b, std::u16string& line, std::size_t& len, std::size_t& textEnd);
+    bool ReadCp932Line(std::u16string& line, std::size_t& length);
+    bool ReadUtf8Line(std::u16string& line, std::size_t& length);
     template <bool BigEndian>
-    bool ReadUtf16Line(std::size_t& length);
+    bool ReadUtf16Line(std::u16string& line, std::size_t& length);
     // Encodings decoded by an ICU converter into m_units first.
-    bool ReadConvertedLine(std::size_t& length);
+    bool ReadConvertedLine(std::u16string& line, std::size_t& length);
+    // An upper bound of the code units still to come.
+    std::size_t RemainingUnits() const;
+    // Makes `line` at least `need` long for more decoded text.
+    void Grow(std::u16string& line, std::size_t need) const;
     bool FillUnits();
 
     std::FILE* m_file = nullptr;
@@ -92,7 +102,8 @@ private:
     std::size_t m_byteEnd = 0;              // end of the bytes read so far
     bool m_eof = false;
     std::int64_t m_linesRead = 0;           // lines delivered since Open or Rewind
-    std::u16string m_line;                  // reused and only grown; size() is the capacity in use
+    std::int64_t m_fileSize = -1;           // -1 when unknown
+    std::int64_t m_fileOffset = 0;          // where the next read of the file starts
     UConverter* m_converter = nullptr;      // for the encodings ICU decodes
     std::u16string m_units;                 // its output, read from m_unitPos to m_unitEnd
     std::size_t m_unitPos = 0;

@@ -5,6 +5,7 @@
 #include "html/page_frame.h"
 #include "platform/prompt.h"
 #include "platform/text_convert.h"
+#include "corpus/word_summary.h"
 
 namespace zorvia {
 
@@ -39,16 +40,19 @@ std::u16string EscapeHtmlText(std::u16string_view text) {
 }
 
 CorpusCounts QueryCorpusCounts(CCorpusDatabase& db, bool quick, IStatusText* status) {
+    // The kept totals, when the corpus has them, instead of counting.
+    const std::optional<SummaryTotals> totals = SummaryCorpusTotals(db);
     CorpusCounts counts;
     Announce(status, u"Retrieving : file count...");
-    counts.files = QueryCount(db, u"SELECT count(*) FROM original_file");
+    counts.files = totals ? totals->files : QueryCount(db, u"SELECT count(*) FROM original_file");
     Announce(status, u"Retrieving : line count...");
-    counts.lines = QueryCount(db, u"SELECT count(*) FROM line");
+    counts.lines = totals ? totals->lines : QueryCount(db, u"SELECT count(*) FROM line");
     Announce(status, u"Retrieving : word count...");
-    counts.words = QueryCount(db, u"SELECT count(*) FROM word");
+    counts.words = totals ? totals->words : QueryCount(db, u"SELECT count(*) FROM word");
     if (!quick) {
         Announce(status, u"Retrieving : unique word count...");
-        counts.uniqueWords = QueryCount(db, u"SELECT count(*) FROM (SELECT count(word) FROM word GROUP BY word)");
+        counts.uniqueWords = totals ? totals->forms
+                                    : QueryCount(db, u"SELECT count(*) FROM (SELECT count(word) FROM word GROUP BY word)");
     }
     return counts;
 }
@@ -115,10 +119,11 @@ std::u16string BuildRegisteredFileList(CCorpusDatabase& db, const std::u16string
 
 std::vector<WordCount> QueryCompleteWordList(CCorpusDatabase& db) {
     std::vector<WordCount> words;
-    if (!db.Exec(u"SELECT word_upper, count(word_upper) FROM word GROUP BY word_upper "
-                 u"ORDER BY count(word_upper) DESC, length(word_upper), word_upper")) {
-        return words;
-    }
+    const std::optional<bool> fromSummary = QuerySummaryRanking(db, -1);
+    const bool done = fromSummary ? *fromSummary
+                                  : db.Exec(u"SELECT word_upper, count(word_upper) FROM word GROUP BY word_upper "
+                                            u"ORDER BY count(word_upper) DESC, length(word_upper), word_upper");
+    if (!done) return words;
     words.reserve(static_cast<std::size_t>(db.GetRowCount()));
     for (int row = 0; row < db.GetRowCount(); ++row) {
         words.push_back({FoldToLower(db.GetCell(row, 0)), db.GetCellInt(row, 1)});

@@ -5,14 +5,12 @@
 
 namespace zorvia {
 
-std::string WideToUtf8(std::u16string_view text) {
-    // Every statement sent to SQLite passes through here, so the bytes are
-    // written straight into a buffer sized for the worst case (three bytes
-    // per code unit; a surrogate pair gives four for two) and cut to size.
-    std::string out;
+namespace {
+
+// Writes `text` as UTF-8 from `o` on and returns the end; an unpaired
+// surrogate becomes U+FFFD. At most three bytes per code unit.
+char* EncodeUtf8(std::u16string_view text, char* o) {
     const std::size_t n = text.size();
-    out.resize(n * 3);
-    char* o = out.data();
     const char16_t* in = text.data();
     for (std::size_t i = 0; i < n; ++i) {
         // SQL is mostly ASCII: four code units at a time while they are.
@@ -50,8 +48,44 @@ std::string WideToUtf8(std::u16string_view text) {
             *o++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
+    return o;
+}
+
+}  // namespace
+
+std::string WideToUtf8(std::u16string_view text) {
+    // Every statement sent to SQLite passes through here, so the bytes are
+    // written straight into a buffer sized for the worst case (three bytes
+    // per code unit; a surrogate pair gives four for two) and cut to size.
+    std::string out;
+    out.resize(text.size() * 3);
+    out.resize(static_cast<std::size_t>(EncodeUtf8(text, out.data()) - out.data()));
     return out;
+}
+
+std::size_t Utf8Size(std::u16string_view text) {
+    std::size_t bytes = 0;
+    const std::size_t n = text.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const char16_t c = text[i];
+        if (c < 0x80) {
+            bytes += 1;
+        } else if (c < 0x800) {
+            bytes += 2;
+        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < n && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            bytes += 4;
+            ++i;
+        } else {
+            bytes += 3;  // also an unpaired surrogate, as U+FFFD
+        }
+    }
+    return bytes;
+}
+
+void AppendUtf8(std::string& out, std::u16string_view text) {
+    const std::size_t at = out.size();
+    out.resize(at + Utf8Size(text));
+    EncodeUtf8(text, out.data() + at);
 }
 
 std::u16string Utf8ToWide(std::string_view text) {

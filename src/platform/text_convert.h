@@ -11,6 +11,10 @@ namespace zorvia {
 
 // The whole UTF-16 text as UTF-8. An unpaired surrogate becomes U+FFFD.
 std::string WideToUtf8(std::u16string_view text);
+// The length of that UTF-8 in bytes, and the same appended to `out` (which
+// grows by exactly that much).
+std::size_t Utf8Size(std::u16string_view text);
+void AppendUtf8(std::string& out, std::u16string_view text);
 
 // NUL-terminated UTF-8 as UTF-16; a null pointer gives the empty string.
 // Malformed sequences become U+FFFD.

@@ -1,6 +1,7 @@
 #include "wordlist/word_deletion.h"
 
 #include "corpus/word_rules.h"
+#include "corpus/word_summary.h"
 
 namespace zorvia {
 
@@ -18,14 +19,19 @@ DeleteWordsResult DeleteWordsFromCorpus(CCorpusDatabase& db, const std::vector<s
     // A failed BEGIN means a transaction of someone else may be open; the
     // statements below would end it, so nothing is sent.
     if (!db.Exec(u"BEGIN TRANSACTION")) return {false, db.GetErrorText()};
-    for (const std::u16string& word : words) {
-        if (!db.Exec(u"DELETE FROM word WHERE word_upper='" + EscapeSqlText(FoldToUpper(word)) + u"'")) {
-            DeleteWordsResult result{false, db.GetErrorText()};
-            db.Exec(u"ROLLBACK");
-            return result;
-        }
+    SummaryBatch summary;
+    bool deleted = summary.Begin(db);
+    for (std::size_t i = 0; deleted && i < words.size(); ++i) {
+        const std::u16string folded = FoldToUpper(words[i]);
+        deleted = summary.DeletingFoldedWord(folded) &&
+                  db.Exec(u"DELETE FROM word WHERE word_upper='" + EscapeSqlText(folded) + u"'");
     }
-    if (!db.Exec(u"COMMIT")) {
+    if (!deleted) {
+        DeleteWordsResult result{false, db.GetErrorText()};
+        db.Exec(u"ROLLBACK");
+        return result;
+    }
+    if (!summary.Finish() || !db.Exec(u"COMMIT")) {
         // The transaction is still open after a failed COMMIT; left open, the
         // next statement of any command would run inside it.
         DeleteWordsResult result{false, db.GetErrorText()};

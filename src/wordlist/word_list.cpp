@@ -1,6 +1,7 @@
 #include "wordlist/word_list.h"
 
 #include "corpus/word_rules.h"
+#include "corpus/word_summary.h"
 #include "platform/text_convert.h"
 
 namespace zorvia {
@@ -21,6 +22,7 @@ std::vector<WordListRow> ReadRows(const CCorpusDatabase& db, int wordColumn, int
 }  // namespace
 
 std::vector<WordListRow> QueryFrequencyTable(CCorpusDatabase& db, int limit) {
+    if (QuerySummaryRanking(db, limit).has_value()) return ReadRows(db, 0, 1);
     db.Exec(u"SELECT count(word_upper), word_upper FROM word GROUP BY word_upper ORDER BY count(word_upper) DESC, "
             u"length(word_upper), word_upper LIMIT " +
             FormatInt(limit));
@@ -28,7 +30,9 @@ std::vector<WordListRow> QueryFrequencyTable(CCorpusDatabase& db, int limit) {
 }
 
 std::vector<WordListRow> QueryWordsStartingWith(CCorpusDatabase& db, std::u16string_view prefix, int limit) {
-    const std::u16string key = EscapeSqlText(FoldToUpper(prefix));
+    const std::u16string folded = FoldToUpper(prefix);
+    if (QuerySummaryStartingWith(db, folded, limit).has_value()) return ReadRows(db, 0, 1);
+    const std::u16string key = EscapeSqlText(folded);
     db.Exec(u"SELECT word_upper, count(word_upper) FROM word WHERE word_upper GLOB '" + key +
             u"*' GROUP BY word_upper ORDER BY count(word_upper) DESC, length(word_upper), word_upper LIMIT " +
             FormatInt(limit));

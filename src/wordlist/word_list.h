@@ -1,6 +1,8 @@
 // The word list's two queries: the frequency table of the whole corpus and
 // the words beginning with a prefix. Both order the words most frequent
 // first, then shorter first, then by character code of the upper-case text.
+// On a corpus with the word-count summary (word_summary.h) they read it, with
+// the same rows as a result.
 #pragma once
 
 #include <string>
@@ -33,7 +35,8 @@ std::vector<WordListRow> QueryWordsStartingWith(CCorpusDatabase& db, std::u16str
 // An index on word(lid), which the occurrence lookup of every hit joins on.
 // Large corpora answer it much faster with the index; nothing creates it
 // unless asked, and it changes no result. False with SQLite's message in the
-// database's error text when it cannot be created.
+// database's error text when it cannot be created. (The speed-up command adds
+// it with the word-count summary, word_summary.h.)
 bool CreateSearchIndex(CCorpusDatabase& db);
 
 }  // namespace zorvia

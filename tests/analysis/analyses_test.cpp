@@ -14,6 +14,7 @@
 #include "analysis/keywords.h"
 #include "analysis/ngrams.h"
 #include "analysis/word_counts.h"
+#include "corpus/word_summary.h"
 #include "support/corpus_builder.h"
 #include "support/test_support.h"
 
@@ -179,6 +180,47 @@ TEST_F(Analyses, CollocateCountsMatchACountOfEveryWindow) {
         EXPECT_EQ(found, expected) << left << "," << right;
         EXPECT_EQ(table.windowArea, w) << left << "," << right;
     }
+}
+
+// A corpus with the kept word-count summary gives the analyses the very
+// counts the word table gives, also after the triggers kept it.
+TEST_F(Analyses, CountsFromTheWordSummaryEqualThoseOfTheWordTable) {
+    struct Progress : IProgressSink {
+        void Begin() override {}
+        void SetText(const std::u16string&) override {}
+        void SetPosition(int) override {}
+        bool Pump() override { return true; }
+        void End() override {}
+    };
+    const RandomCorpus corpus(path, 5);
+    const auto results = [&](bool summary) {
+        Rows rows;
+        RunOn(path, [&](CCorpusReader& r, IJobProgress& p) {
+            EXPECT_EQ(HasSummary(r), summary);
+            CCollocateTable table;
+            const JobResult result = RunCollocates(r, {u"n", 2, 2, 1}, {}, p, table);
+            rows = Records(table);
+            rows.push_back("N=" + std::to_string(CountTokens(r).value_or(-1)));
+            CWordFrequencies frequencies(r);
+            std::vector<WordFrequency> words;
+            EXPECT_TRUE(frequencies.AllWords({}, [](std::int64_t) {}, words).done());
+            for (const WordFrequency& word : words) rows.push_back(word.word + "=" + std::to_string(word.count));
+            rows.push_back("f(zz)=" + std::to_string(frequencies.Count("ZZ").value_or(-1)));
+            return result;
+        });
+        return rows;
+    };
+    const Rows plain = results(false);
+    CCorpusDatabase db;
+    ASSERT_TRUE(db.Open(path));
+    Progress progress;
+    ASSERT_EQ(CreateSpeedUp(db, progress).result, SpeedUpResult::Done);
+    EXPECT_EQ(results(true), plain);
+    ASSERT_TRUE(db.Exec(u"DELETE FROM word WHERE wid % 5 = 1 OR word_upper = 'B'"));
+    const Rows kept = results(true);
+    EXPECT_NE(kept, plain);
+    ASSERT_EQ(RemoveSpeedUp(db).result, SpeedUpResult::Done);
+    EXPECT_EQ(results(false), kept);
 }
 
 TEST_F(Analyses, TheFileVersionChangesWithEveryCommitOnly) {

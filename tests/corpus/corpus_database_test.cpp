@@ -1,5 +1,6 @@
 // The database object, the corpus files and their registration dates.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <climits>
 
@@ -89,6 +90,35 @@ TEST_F(CorpusDatabaseTest, LastInsertRowIdIsTheLow32Bits) {
         ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (" + std::u16string(id) + u", 'a')"));
         EXPECT_EQ(db.GetLastInsertRowId(), low);
     }
+}
+
+// Events pumped from inside a long statement (SQLite's progress callback)
+// may run other commands: their statements fail, and the running one keeps
+// its rows.
+TEST_F(CorpusDatabaseTest, AStatementSentWhileAnotherRunsFailsAndLeavesItsRows) {
+    struct Nested {
+        CCorpusDatabase* db;
+        int calls = 0;
+        bool anySucceeded = false;
+    } nested{&db};
+    sqlite3_progress_handler(
+        db.NativeHandle(), 1000,
+        [](void* context) {
+            auto* n = static_cast<Nested*>(context);
+            ++n->calls;
+            n->anySucceeded = n->anySucceeded || n->db->Exec(u"SELECT 1");
+            return 0;
+        },
+        &nested);
+    ASSERT_TRUE(db.Exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 5000) "
+                        u"SELECT i FROM n"));
+    sqlite3_progress_handler(db.NativeHandle(), 0, nullptr, nullptr);
+    EXPECT_GT(nested.calls, 0);
+    EXPECT_FALSE(nested.anySucceeded);
+    EXPECT_EQ(db.GetErrorText(), u"another statement of this connection is still running");
+    ASSERT_EQ(db.GetRowCount(), 5000);
+    EXPECT_EQ(db.GetCellInt(4999, 0), 5000);
+    EXPECT_TRUE(db.Exec(u"SELECT 1"));
 }
 
 TEST(CorpusDatabase, OpenCreatesAMissingFileAndFailsInAMissingDirectory) {

@@ -364,5 +364,27 @@ TEST(TextLineReader, ReadsAHugeLineWithoutALineEnd) {
     }
 }
 
+// A line as long as the file is held once, in the caller's string, which no
+// more than the rest of the file could fill: not in a buffer twice its size.
+// Shorter lines after it reuse that string.
+TEST(TextLineReader, AHugeLineIsHeldOnceInTheCallersString) {
+    TempDir dir;
+    const std::string ascii(6'000'000, 'a');
+    for (const std::string& bytes : {ascii + "\nshort\n", "\xFF\xFE" + Utf16Bytes(W(ascii.c_str()) + u"\nshort\n")}) {
+        TextLineReader reader;
+        ASSERT_TRUE(reader.Open(dir.Write("huge.txt", bytes)));
+        std::u16string line;
+        ASSERT_TRUE(reader.ReadLine(line));
+        ASSERT_EQ(line.size(), ascii.size());
+        EXPECT_LE(line.capacity(), ascii.size() + 64 * 1024);
+        const std::size_t capacity = line.capacity();
+        ASSERT_TRUE(reader.ReadLine(line));
+        EXPECT_EQ(line, u"short");
+        EXPECT_EQ(line.capacity(), capacity);
+        EXPECT_FALSE(reader.ReadLine(line));
+        EXPECT_TRUE(line.empty());
+    }
+}
+
 }  // namespace
 }  // namespace zorvia

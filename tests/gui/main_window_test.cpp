@@ -48,7 +48,7 @@ TEST(MainWindow, FirstStartWithoutSettingsFileAndTheMenu) {
         layout += "\n";
     }
     EXPECT_EQ(layout, "ファイル(&F): 32779 32786 - 32777 32778 - 32780\n"
-                      "ツール(&T): 32782 32788 - 32811 32801 32803 32790 - 32792 32805\n"
+                      "ツール(&T): 32782 32788 - 32811 32801 32803 32790 - 32792 32805 32806\n"
                       "分析(&A): 32901 32907 32909 32911 32913 - 32903 32905\nヘルプ(&H): 32776\n");
     EXPECT_EQ(FromWx(bar->GetMenu(0)->FindItemByPosition(4)->GetItemLabel()), u"データベースを開く(&D)...");
     const auto event = [&](wxEventType type, int id) {

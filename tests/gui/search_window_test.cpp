@@ -11,6 +11,7 @@
 #include "app/ui/app_ids.h"
 #include "app/ui/concordancer_dlg.h"
 #include "concordance/ui/concordance_list_box.h"
+#include "corpus/word_summary.h"
 #include "gui/gui_support.h"
 #include "html/ui/body_browser.h"
 #include "platform/ui/wx_text.h"
@@ -255,16 +256,23 @@ TEST_F(SearchWindow, ReportPagesAndTheSpeedUpCommandReachTheBodyPane) {
     Command(w, ID_DEFRAG);
     EXPECT_TRUE(Shows(u"<h1>Defrag Result</h1>"));
 
-    // The speed-up command adds the index only when the user agrees.
-    const auto hasIndex = [&] {
-        return test::QueryInt(w.m_db, u"SELECT count(*) FROM sqlite_master WHERE name='word_lid'");
-    };
+    // The speed-up adds its index and summary only when the user agrees; the
+    // reports then read the summary. Its undo takes all of it away again.
+    const auto objects = [&] { return test::QueryInt(w.m_db, u"SELECT count(*) FROM sqlite_master"); };
     f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
     Command(w, ID_SPEED_UP_SEARCH);
-    EXPECT_EQ(hasIndex(), 0);
+    EXPECT_EQ(objects(), 5);
     Command(w, ID_SPEED_UP_SEARCH);
-    EXPECT_EQ(hasIndex(), 1);
+    EXPECT_TRUE(HasWordSummary(w.m_db));
     EXPECT_TRUE(Shows(u"registered files"));
+    f.prompt.answers = {PromptAnswer::Yes};
+    Command(w, ID_COMPLETE_WORD_LIST);
+    EXPECT_TRUE(Shows(u"  <tr><td>apple</td><td>12</td></tr>\n"));
+    f.prompt.answers = {PromptAnswer::No, PromptAnswer::Yes};
+    Command(w, ID_REMOVE_SPEED_UP);
+    EXPECT_TRUE(HasWordSummary(w.m_db));
+    Command(w, ID_REMOVE_SPEED_UP);
+    EXPECT_EQ(objects(), 5);
 }
 
 TEST_F(SearchWindow, APokedWordIsSearchedAsIfTyped) {

@@ -75,16 +75,23 @@ TEST_F(CorpusTool, SearchWordsAndReportsReadTheCorpus) {
 
 TEST_F(CorpusTool, OptimizeAndDefragSayWhatTheyDidOrWhyNot) {
     AddSample();
+    const auto objects = [&] { return Count(u"SELECT count(*) FROM sqlite_master"); };
     test::ProgramRun run = Run({"optimize"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "index word_lid is in place\n");
+    EXPECT_EQ(run.out, "the index word_lid and the word-count summary are in place\n");
+    EXPECT_EQ(objects(), 22);
+    EXPECT_EQ(Run({"stats"}).out, "files\t2\nlines\t5\nwords\t16\nunique words\t14\n");
+    run = Run({"optimize", "--remove"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out, "the speed-up is removed\n");
+    EXPECT_EQ(objects(), 5);
     CCorpusDatabase db;
     ASSERT_TRUE(db.Open(W(path.c_str())));
-    ASSERT_TRUE(db.Exec(u"DROP INDEX word_lid"));
     ASSERT_TRUE(db.Exec(u"CREATE TABLE word_lid ( x )"));  // the name is taken
     run = Run({"optimize"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "zorvia-corpus: cannot create the index word_lid: there is already a table named word_lid\n");
+    EXPECT_EQ(run.err, "zorvia-corpus: cannot speed up the corpus: there is already a table named word_lid\n");
+    EXPECT_EQ(objects(), 6);
 
     ASSERT_TRUE(db.Exec(u"WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 2000) "
                         u"INSERT INTO line SELECT NULL, 1, 1, printf('%.200c', 'x') FROM n"));

@@ -39,6 +39,7 @@ enum AppId : int {
     ID_DELETE_WORDS_IN_FILE = 32801,
     ID_OPEN_BODY_FILE = 32803,
     ID_SPEED_UP_SEARCH = 32805,
+    ID_REMOVE_SPEED_UP = 32806,
     ID_WORD_RULE = 32811,
 
     // The analysis menu.

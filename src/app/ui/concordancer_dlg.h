@@ -105,6 +105,7 @@ public:
     void OnNMRclickWordList();
     void OnDeleteWords();
     void OnSpeedUpSearch();
+    void OnRemoveSpeedUp();
     // The shown text of a word-list row and the stored key it stands for.
     std::u16string WordListText(int item) const;
     std::u16string WordListKey(int item) const;

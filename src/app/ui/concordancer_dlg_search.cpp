@@ -15,7 +15,9 @@
 #include "concordance/hit_deletion.h"
 #include "concordance/hit_lookups.h"
 #include "concordance/ui/concordance_list_box.h"
+#include "corpus/corpus_transaction.h"
 #include "corpus/database_files.h"
+#include "corpus/ui/progress_dlg.h"
 #include "html/preview_page.h"
 #include "html/ui/body_browser.h"
 #include "platform/text_convert.h"
@@ -24,6 +26,7 @@
 #include "platform/ui/wx_text.h"
 #include "wordlist/word_deletion.h"
 #include "wordlist/word_list.h"
+#include "corpus/word_summary.h"
 
 namespace zorvia {
 
@@ -66,6 +69,7 @@ void CConcordancerDlg::BindSearchCommands() {
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnWordsStartingWith(); }, ID_WORDS_STARTING_WITH);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnDeleteHit(); }, ID_DELETE_HIT);
     Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnSpeedUpSearch(); }, ID_SPEED_UP_SEARCH);
+    Bind(wxEVT_MENU, [this](wxCommandEvent&) { OnRemoveSpeedUp(); }, ID_REMOVE_SPEED_UP);
     // The popup menus carry their items under the same offset as the main
     // menu.
     for (int command : {ID_DELETE_WORDS, ID_WORDS_STARTING_WITH, ID_DELETE_HIT}) {
@@ -419,20 +423,41 @@ bool CConcordancerDlg::HandleSearchKey(const wxKeyEvent& event) {
     return false;
 }
 
-// --- the opt-in search index -------------------------------------------------------
+// --- the opt-in speed-up ------------------------------------------------------------
 
 void CConcordancerDlg::OnSpeedUpSearch() {
     if (!CheckDatabaseOpen(m_db, *m_prompt)) return;
     const std::u16string question =
-        u"コーパスファイルに検索用の索引を追加します。\n"
+        u"コーパスファイルに検索用の索引と単語の集計表を追加します。\n"
         u"ファイルが大きくなり、大きなコーパスでは数分程度かかる場合があります。\n\n"
         u"実行してもよろしいですか？";
     if (m_prompt->Message(question, PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes) return;
     StopAnalysisJobs();
     SetStatusPart(0, u"Creating the search index...");
+    CConProgressDlg progress(this);
+    const SpeedUpOutcome outcome = CreateSpeedUp(m_db, progress);
+    if (outcome.result == SpeedUpResult::Cancelled) {
+        m_prompt->Message(kCancelledMessage, PromptButtons::Ok);
+    } else if (outcome.result == SpeedUpResult::Failed) {
+        m_prompt->Message(FailureMessage(u"検索の高速化を行えませんでした。コーパスは変更されていません。",
+                                         outcome.errorText),
+                          PromptButtons::Ok, PromptIcon::Error);
+    }
+    MyVersionPage(true);
+}
+
+void CConcordancerDlg::OnRemoveSpeedUp() {
+    if (!CheckDatabaseOpen(m_db, *m_prompt)) return;
+    const std::u16string question =
+        u"検索の高速化で追加した索引と単語の集計表をコーパスファイルから削除します。\n\n"
+        u"実行してもよろしいですか？";
+    if (m_prompt->Message(question, PromptButtons::YesNo, PromptIcon::Question) != PromptAnswer::Yes) return;
     wxBusyCursor busy;
-    if (!CreateSearchIndex(m_db)) {
-        m_prompt->Message(u"索引を作成できませんでした。\n" + m_db.GetErrorText(), PromptButtons::Ok, PromptIcon::Error);
+    const SpeedUpOutcome outcome = RemoveSpeedUp(m_db);
+    if (outcome.result != SpeedUpResult::Done) {
+        m_prompt->Message(FailureMessage(u"検索の高速化を解除できませんでした。コーパスは変更されていません。",
+                                         outcome.errorText),
+                          PromptButtons::Ok, PromptIcon::Error);
     }
     MyVersionPage(true);
 }
