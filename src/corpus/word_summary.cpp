@@ -315,10 +315,10 @@ SpeedUpOutcome SpeedUpRun::Abandon() {
     return outcome;
 }
 
-std::u16string_view ColumnText(sqlite3_stmt* statement, int column) {
-    const auto* text = static_cast<const char16_t*>(sqlite3_column_text16(statement, column));
-    const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes16(statement, column));
-    return text != nullptr ? std::u16string_view(text, bytes / sizeof(char16_t)) : std::u16string_view();
+std::string_view ColumnText(sqlite3_stmt* statement, int column) {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
+    const auto bytes = static_cast<std::size_t>(sqlite3_column_bytes(statement, column));
+    return text != nullptr ? std::string_view(text, bytes) : std::string_view();
 }
 
 // One statement prepared on the connection itself and run once per row of
@@ -343,6 +343,9 @@ public:
     void Bind(int index, std::u16string_view text) {
         sqlite3_bind_text16(m_statement, index, text.data(), static_cast<int>(text.size() * sizeof(char16_t)),
                             SQLITE_STATIC);
+    }
+    void Bind(int index, std::string_view utf8) {
+        sqlite3_bind_text(m_statement, index, utf8.data(), static_cast<int>(utf8.size()), SQLITE_STATIC);
     }
     void Bind(int index, std::int64_t value) { sqlite3_bind_int64(m_statement, index, value); }
     // Runs the statement with the values bound; false, with the message
@@ -400,9 +403,51 @@ SpeedUpOutcome RemoveSpeedUp(CCorpusDatabase& db) {
     return {SpeedUpResult::Done, {}};
 }
 
+namespace {
+
+// Adds the counts of `changes` to the forms' and the folded words' rows; a
+// count that reaches 0 removes its row, as the triggers do. `total` gets the
+// rows added less those taken away.
+template <typename Map>
+bool WriteCounts(const Map& changes, CPrepared& form, CPrepared& formGone, CPrepared& folded, CPrepared& foldedGone,
+                 std::int64_t& total) {
+    using View = std::basic_string_view<typename Map::key_type::value_type>;
+    std::unordered_map<View, std::int64_t> byFolded;
+    for (const auto& [key, counted] : changes) {
+        if (counted.rows == 0) continue;
+        const std::size_t nul = key.find(typename Map::key_type::value_type(0));
+        const View word = View(key).substr(nul == Map::key_type::npos ? 0 : nul + 1);
+        form.Bind(1, View(counted.folded));
+        form.Bind(2, word);
+        form.Bind(3, counted.rows);
+        if (!form.Run()) return false;
+        if (counted.rows < 0) {
+            formGone.Bind(1, View(counted.folded));
+            formGone.Bind(2, word);
+            if (!formGone.Run()) return false;
+        }
+        byFolded[counted.folded] += counted.rows;
+        total += counted.rows;
+    }
+    for (const auto& [upper, rows] : byFolded) {
+        if (rows == 0) continue;
+        folded.Bind(1, upper);
+        folded.Bind(2, rows);
+        if (!folded.Run()) return false;
+        if (rows < 0) {
+            foldedGone.Bind(1, upper);
+            if (!foldedGone.Run()) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 bool SummaryBatch::Begin(CCorpusDatabase& db) {
     m_db = nullptr;
-    m_changes.clear();
+    m_inserted.Clear();
+    m_deleted.Clear();
     if (!HasWordSummary(db)) return true;
     for (std::size_t i = 0; i < kWordTriggers; ++i)
         if (!ExecOrTrace(db, u"DROP TRIGGER " + std::u16string(kSummaryObjects[i].name))) return false;
@@ -410,20 +455,22 @@ bool SummaryBatch::Begin(CCorpusDatabase& db) {
     return true;
 }
 
-void SummaryBatch::Inserted(std::u16string_view word, std::u16string_view folded) { Add(word, folded, 1); }
+void SummaryBatch::Inserted(std::u16string_view word, std::u16string_view folded) {
+    if (m_db != nullptr) m_inserted.Add(word, folded, 1);
+}
 
-void SummaryBatch::Add(std::u16string_view word, std::u16string_view folded, std::int64_t rows) {
-    if (m_db == nullptr) return;
-    auto it = m_changes.find(word);
-    if (it == m_changes.end()) {
-        it = m_changes.emplace(std::u16string(word), Change{std::u16string(folded)}).first;
+template <typename Char>
+void SummaryBatch::CChanges<Char>::Add(View word, View folded, std::int64_t rows) {
+    auto it = m_map.find(word);
+    if (it == m_map.end()) {
+        it = m_map.emplace(std::basic_string<Char>(word), Change{std::basic_string<Char>(folded)}).first;
     } else if (it->second.folded != folded) {
         // The same form under a second fold: a key that no form can be (a
         // form never holds U+0000, which would end its INSERT's text).
-        std::u16string key(folded);
-        key += u'\0';
+        std::basic_string<Char> key(folded);
+        key += Char(0);
         key += word;
-        it = m_changes.try_emplace(std::move(key), Change{std::u16string(folded)}).first;
+        it = m_map.try_emplace(std::move(key), Change{std::basic_string<Char>(folded)}).first;
     }
     it->second.rows += rows;
 }
@@ -432,7 +479,8 @@ bool SummaryBatch::DeletingFoldedWord(std::u16string_view folded) {
     if (m_db == nullptr) return true;
     // Every row of the folded word goes, those inserted by this batch among
     // them: its counts, kept and waiting, go with them.
-    std::erase_if(m_changes, [&](const auto& entry) { return entry.second.folded == folded; });
+    m_inserted.EraseFolded(folded);
+    m_deleted.EraseFolded(WideToUtf8(folded));
     const std::u16string key = Quoted(folded);
     const std::u16string statements[] = {
         u"UPDATE corpus_count SET n = n - coalesce((SELECT n FROM word_count WHERE word_upper = " + key +
@@ -454,7 +502,7 @@ bool SummaryBatch::BeforeDelete(const std::u16string& condition) {
     if (!select.Ok()) return false;
     int step = SQLITE_ROW;
     while ((step = sqlite3_step(select.Get())) == SQLITE_ROW)
-        Add(ColumnText(select.Get(), 0), ColumnText(select.Get(), 1), -1);
+        m_deleted.Add(ColumnText(select.Get(), 0), ColumnText(select.Get(), 1), -1);
     if (step == SQLITE_DONE) return true;
     m_db->NoteNativeFailure();
     return false;
@@ -473,37 +521,14 @@ bool SummaryBatch::Finish() {
     CPrepared words(*m_db, u"UPDATE corpus_count SET n = n + ?1 WHERE item = 'words'");
     if (!form.Ok() || !formGone.Ok() || !folded.Ok() || !foldedGone.Ok() || !words.Ok()) return false;
 
-    std::unordered_map<std::u16string_view, std::int64_t> byFolded;
     std::int64_t total = 0;
-    for (const auto& [key, counted] : m_changes) {
-        if (counted.rows == 0) continue;
-        const std::size_t nul = key.find(u'\0');
-        const std::u16string_view word = std::u16string_view(key).substr(nul == std::u16string::npos ? 0 : nul + 1);
-        form.Bind(1, counted.folded);
-        form.Bind(2, word);
-        form.Bind(3, counted.rows);
-        if (!form.Run()) return false;
-        if (counted.rows < 0) {
-            formGone.Bind(1, counted.folded);
-            formGone.Bind(2, word);
-            if (!formGone.Run()) return false;
-        }
-        byFolded[counted.folded] += counted.rows;
-        total += counted.rows;
-    }
-    for (const auto& [upper, rows] : byFolded) {
-        if (rows == 0) continue;
-        folded.Bind(1, upper);
-        folded.Bind(2, rows);
-        if (!folded.Run()) return false;
-        if (rows < 0) {
-            foldedGone.Bind(1, upper);
-            if (!foldedGone.Run()) return false;
-        }
-    }
+    if (!WriteCounts(m_inserted.Map(), form, formGone, folded, foldedGone, total) ||
+        !WriteCounts(m_deleted.Map(), form, formGone, folded, foldedGone, total))
+        return false;
     words.Bind(1, total);
     if (!words.Run()) return false;
-    m_changes.clear();
+    m_inserted.Clear();
+    m_deleted.Clear();
     const std::vector<std::u16string> triggers = TriggerStatements();
     for (std::size_t i = 0; i < kWordTriggers; ++i)
         if (!ExecOrTrace(*m_db, triggers[i])) return false;

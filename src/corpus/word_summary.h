@@ -84,22 +84,39 @@ public:
     bool Finish();
 
 private:
-    // Looked up by a view of the word, without making a string of it.
-    struct WordHash {
-        using is_transparent = void;
-        std::size_t operator()(std::u16string_view word) const { return std::hash<std::u16string_view>{}(word); }
+    // Written form -> its folded word and the rows inserted less those
+    // deleted. A form is folded always alike by the program; a form stored
+    // with another fold as well is kept under a key of both. The import
+    // counts its UTF-16 words; the rows read back before a delete are
+    // counted as SQLite gives them, in UTF-8, which spares a conversion of
+    // every one.
+    template <typename Char>
+    class CChanges {
+    public:
+        using View = std::basic_string_view<Char>;
+        struct Change {
+            std::basic_string<Char> folded;
+            std::int64_t rows = 0;
+        };
+        void Add(View word, View folded, std::int64_t rows);
+        void Clear() { m_map.clear(); }
+        void EraseFolded(View folded) {
+            std::erase_if(m_map, [&](const auto& entry) { return entry.second.folded == folded; });
+        }
+        const auto& Map() const { return m_map; }
+
+    private:
+        // Looked up by a view of the word, without making a string of it.
+        struct Hash {
+            using is_transparent = void;
+            std::size_t operator()(View word) const { return std::hash<View>{}(word); }
+        };
+        std::unordered_map<std::basic_string<Char>, Change, Hash, std::equal_to<>> m_map;
     };
-    struct Change {
-        std::u16string folded;
-        std::int64_t rows = 0;  // inserted less deleted
-    };
-    void Add(std::u16string_view word, std::u16string_view folded, std::int64_t rows);
 
     CCorpusDatabase* m_db = nullptr;  // null while no summary is kept
-    // Written form -> its folded word and the rows inserted and deleted. A
-    // form is folded always alike by the program; a form stored with
-    // another fold as well is kept under a key of both.
-    std::unordered_map<std::u16string, Change, WordHash, std::equal_to<>> m_changes;
+    CChanges<char16_t> m_inserted;
+    CChanges<char> m_deleted;
 };
 
 // --- reading the summary ---------------------------------------------------------
