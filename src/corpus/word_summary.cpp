@@ -405,12 +405,11 @@ SpeedUpOutcome RemoveSpeedUp(CCorpusDatabase& db) {
 
 namespace {
 
-// Adds the counts of `changes` to the forms' and the folded words' rows; a
-// count that reaches 0 removes its row, as the triggers do. `total` gets the
-// rows added less those taken away.
+// Adds the counts of `changes` to the forms' and the folded words' rows.
+// `total` gets the rows added less those taken away, `lowered` whether any
+// count went down.
 template <typename Map>
-bool WriteCounts(const Map& changes, CPrepared& form, CPrepared& formGone, CPrepared& folded, CPrepared& foldedGone,
-                 std::int64_t& total) {
+bool WriteCounts(const Map& changes, CPrepared& form, CPrepared& folded, std::int64_t& total, bool& lowered) {
     using View = std::basic_string_view<typename Map::key_type::value_type>;
     std::unordered_map<View, std::int64_t> byFolded;
     for (const auto& [key, counted] : changes) {
@@ -421,11 +420,7 @@ bool WriteCounts(const Map& changes, CPrepared& form, CPrepared& formGone, CPrep
         form.Bind(2, word);
         form.Bind(3, counted.rows);
         if (!form.Run()) return false;
-        if (counted.rows < 0) {
-            formGone.Bind(1, View(counted.folded));
-            formGone.Bind(2, word);
-            if (!formGone.Run()) return false;
-        }
+        lowered = lowered || counted.rows < 0;
         byFolded[counted.folded] += counted.rows;
         total += counted.rows;
     }
@@ -434,10 +429,6 @@ bool WriteCounts(const Map& changes, CPrepared& form, CPrepared& formGone, CPrep
         folded.Bind(1, upper);
         folded.Bind(2, rows);
         if (!folded.Run()) return false;
-        if (rows < 0) {
-            foldedGone.Bind(1, upper);
-            if (!foldedGone.Run()) return false;
-        }
     }
     return true;
 }
@@ -511,19 +502,23 @@ bool SummaryBatch::BeforeDelete(const std::u16string& condition) {
 bool SummaryBatch::Finish() {
     if (m_db == nullptr) return true;
     // The counts of the forms, and summed by folded word, go in a row at a
-    // time; a count that reaches 0 removes its row, as the triggers do.
+    // time; then a count that reached 0 removes its row, as the triggers do
+    // (one pass over the forms and a range of the ranking index cost less
+    // than a delete tried for every count lowered).
     CPrepared form(*m_db, u"INSERT INTO word_form_count VALUES ( ?1, ?2, ?3 ) "
                           u"ON CONFLICT(word_upper, word) DO UPDATE SET n = n + excluded.n");
-    CPrepared formGone(*m_db, u"DELETE FROM word_form_count WHERE word_upper = ?1 AND word = ?2 AND n <= 0");
     CPrepared folded(*m_db, u"INSERT INTO word_count VALUES ( ?1, ?2 ) "
                             u"ON CONFLICT(word_upper) DO UPDATE SET n = n + excluded.n");
-    CPrepared foldedGone(*m_db, u"DELETE FROM word_count WHERE word_upper = ?1 AND n <= 0");
     CPrepared words(*m_db, u"UPDATE corpus_count SET n = n + ?1 WHERE item = 'words'");
-    if (!form.Ok() || !formGone.Ok() || !folded.Ok() || !foldedGone.Ok() || !words.Ok()) return false;
+    if (!form.Ok() || !folded.Ok() || !words.Ok()) return false;
 
     std::int64_t total = 0;
-    if (!WriteCounts(m_inserted.Map(), form, formGone, folded, foldedGone, total) ||
-        !WriteCounts(m_deleted.Map(), form, formGone, folded, foldedGone, total))
+    bool lowered = false;
+    if (!WriteCounts(m_inserted.Map(), form, folded, total, lowered) ||
+        !WriteCounts(m_deleted.Map(), form, folded, total, lowered))
+        return false;
+    if (lowered && (!ExecOrTrace(*m_db, u"DELETE FROM word_form_count WHERE n <= 0") ||
+                    !ExecOrTrace(*m_db, u"DELETE FROM word_count WHERE n <= 0")))
         return false;
     words.Bind(1, total);
     if (!words.Run()) return false;
