@@ -405,30 +405,20 @@ SpeedUpOutcome RemoveSpeedUp(CCorpusDatabase& db) {
 
 namespace {
 
-// Adds the counts of `changes` to the forms' and the folded words' rows.
-// `total` gets the rows added less those taken away, `lowered` whether any
-// count went down.
+// Puts the counts of `changes` into the table of changes. `total` gets the
+// rows added less those taken away, `lowered` whether any count went down.
 template <typename Map>
-bool WriteCounts(const Map& changes, CPrepared& form, CPrepared& folded, std::int64_t& total, bool& lowered) {
+bool TakeChanges(const Map& changes, CPrepared& change, std::int64_t& total, bool& lowered) {
     using View = std::basic_string_view<typename Map::key_type::value_type>;
-    std::unordered_map<View, std::int64_t> byFolded;
     for (const auto& [key, counted] : changes) {
         if (counted.rows == 0) continue;
         const std::size_t nul = key.find(typename Map::key_type::value_type(0));
-        const View word = View(key).substr(nul == Map::key_type::npos ? 0 : nul + 1);
-        form.Bind(1, View(counted.folded));
-        form.Bind(2, word);
-        form.Bind(3, counted.rows);
-        if (!form.Run()) return false;
+        change.Bind(1, View(counted.folded));
+        change.Bind(2, View(key).substr(nul == Map::key_type::npos ? 0 : nul + 1));
+        change.Bind(3, counted.rows);
+        if (!change.Run()) return false;
         lowered = lowered || counted.rows < 0;
-        byFolded[counted.folded] += counted.rows;
         total += counted.rows;
-    }
-    for (const auto& [upper, rows] : byFolded) {
-        if (rows == 0) continue;
-        folded.Bind(1, upper);
-        folded.Bind(2, rows);
-        if (!folded.Run()) return false;
     }
     return true;
 }
@@ -501,25 +491,35 @@ bool SummaryBatch::BeforeDelete(const std::u16string& condition) {
 
 bool SummaryBatch::Finish() {
     if (m_db == nullptr) return true;
-    // The counts of the forms, and summed by folded word, go in a row at a
-    // time; then a count that reached 0 removes its row, as the triggers do
-    // (one pass over the forms and a range of the ranking index cost less
-    // than a delete tried for every count lowered).
-    CPrepared form(*m_db, u"INSERT INTO word_form_count VALUES ( ?1, ?2, ?3 ) "
-                          u"ON CONFLICT(word_upper, word) DO UPDATE SET n = n + excluded.n");
-    CPrepared folded(*m_db, u"INSERT INTO word_count VALUES ( ?1, ?2 ) "
-                            u"ON CONFLICT(word_upper) DO UPDATE SET n = n + excluded.n");
+    // The counts go into a table of changes of the connection's own, a row
+    // at a time, and from there to the summary a set at a time, in the order
+    // of its keys; then a count that reached 0 removes its row, as the
+    // triggers do (one pass over the forms and a range of the ranking
+    // index).
+    if (!ExecOrTrace(*m_db, u"CREATE TEMP TABLE IF NOT EXISTS word_summary_change ( word_upper, word, n INTEGER )") ||
+        !ExecOrTrace(*m_db, u"DELETE FROM temp.word_summary_change"))
+        return false;
+    CPrepared change(*m_db, u"INSERT INTO temp.word_summary_change VALUES ( ?1, ?2, ?3 )");
     CPrepared words(*m_db, u"UPDATE corpus_count SET n = n + ?1 WHERE item = 'words'");
-    if (!form.Ok() || !folded.Ok() || !words.Ok()) return false;
-
+    if (!change.Ok() || !words.Ok()) return false;
     std::int64_t total = 0;
     bool lowered = false;
-    if (!WriteCounts(m_inserted.Map(), form, folded, total, lowered) ||
-        !WriteCounts(m_deleted.Map(), form, folded, total, lowered))
+    if (!TakeChanges(m_inserted.Map(), change, total, lowered) || !TakeChanges(m_deleted.Map(), change, total, lowered))
         return false;
+    const char16_t* const statements[] = {
+        u"INSERT INTO word_form_count SELECT word_upper, word, sum(n) FROM temp.word_summary_change "
+        u"GROUP BY word_upper, word HAVING sum(n) <> 0 ORDER BY word_upper, word "
+        u"ON CONFLICT(word_upper, word) DO UPDATE SET n = n + excluded.n",
+        u"INSERT INTO word_count SELECT word_upper, sum(n) FROM temp.word_summary_change "
+        u"GROUP BY word_upper HAVING sum(n) <> 0 ORDER BY word_upper "
+        u"ON CONFLICT(word_upper) DO UPDATE SET n = n + excluded.n",
+    };
+    for (const char16_t* sql : statements)
+        if (!ExecOrTrace(*m_db, sql)) return false;
     if (lowered && (!ExecOrTrace(*m_db, u"DELETE FROM word_form_count WHERE n <= 0") ||
                     !ExecOrTrace(*m_db, u"DELETE FROM word_count WHERE n <= 0")))
         return false;
+    if (!ExecOrTrace(*m_db, u"DELETE FROM temp.word_summary_change")) return false;
     words.Bind(1, total);
     if (!words.Run()) return false;
     m_inserted.Clear();
