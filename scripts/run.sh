@@ -6,6 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
+# What follows the build directory goes to the program (a corpus to open).
+[ $# -gt 0 ] && shift
 exe="$build/bin/zorvia"
 corpus="$build/bin/x.zorviacorpusdb"
 if [ ! -e "$corpus" ] && [ -x "$build/bin/zorvia-corpus" ]; then
