@@ -6,6 +6,7 @@
 #include "concordance/hit_lookups.h"
 #include "corpus/word_rule.h"
 #include "html/page_frame.h"
+#include "html/report_pages.h"
 #include "platform/text_convert.h"
 #include "platform/tick.h"
 #include "platform/trace.h"
@@ -123,7 +124,9 @@ PreviewPage BuildPreviewPage(CCorpusDatabase& db, const ConcordanceHit& hit, std
             FormatInt(lid - bodyLineSetting) + u" AND lid < " + FormatInt(lid + bodyLineSetting) + u" ORDER BY lid");
 
     std::u16string& first = page.firstPiece;
-    first = pageHead + u"<h1>" + FileNameOfPath(page.bodyFilePath) + u"</h1>" + u"<hr>\n";
+    // A file name is text like any other: "<" or "&" in it must not become
+    // markup of the page.
+    first = pageHead + u"<h1>" + EscapeHtmlText(FileNameOfPath(page.bodyFilePath)) + u"</h1>" + u"<hr>\n";
     const int rows = db.GetRowCount();
     if (rows > 0 && !searchWord.empty()) {
         first += u"<div class=\"result\">\n";

@@ -76,6 +76,10 @@ TEST_F(PreviewPageTest, WindowOfLinesFollowsBodyLineAndStaysInTheFile) {
     hit.i_foundat = -1;
     EXPECT_EQ(BuildPreviewPage(db, hit, u"end", u"end", 1, head).firstPiece.find(u"theTarget"), std::u16string::npos);
     EXPECT_EQ(BuildPreviewPage(db, hit, u"", u"", 1, head).firstPiece, heading);
+
+    // A file name that looks like markup is shown as it is.
+    test::AddFile(db, "/data/<b>a&b.txt", {"the markup"});
+    EXPECT_EQ(Page(u"markup", 0, u"markup", 0).firstPiece, head + u"<h1>&lt;b&gt;a&amp;b.txt</h1><hr>\n");
 }
 
 // The style sheet's link is a file: URL for any program directory.
