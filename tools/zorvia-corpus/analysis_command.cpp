@@ -59,7 +59,7 @@ bool ParseNumber(const std::string& text, int min, int max, int& value) {
     return value >= min && value <= max;
 }
 
-std::optional<ParsedOptions> ParseOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
+std::optional<ParsedOptions> ParseOptions(const std::vector<std::string>& args, const std::vector<KnownOption>& known) {
     ParsedOptions options;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -81,12 +81,12 @@ std::optional<ParsedOptions> ParseOptions(const std::vector<std::string>& args, 
             options.flags.insert(arg);
             continue;
         }
-        const auto spec = std::find_if(specs.begin(), specs.end(), [&](const OptionSpec& s) { return arg == s.name; });
-        if (spec == specs.end() || (!spec->takesValue && value)) {
+        const auto match = std::find_if(known.begin(), known.end(), [&](const KnownOption& o) { return arg == o.name; });
+        if (match == known.end() || (!match->takesValue && value)) {
             PrintError("unknown option '" + args[i] + "'");
             return std::nullopt;
         }
-        if (!spec->takesValue) {
+        if (!match->takesValue) {
             options.flags.insert(arg);
             continue;
         }

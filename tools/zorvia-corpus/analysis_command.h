@@ -30,7 +30,7 @@ int ExitFor(const JobResult& result);
 // A whole number from `min` to `max`.
 bool ParseNumber(const std::string& text, int min, int max, int& value);
 
-struct OptionSpec {
+struct KnownOption {
     const char* name;  // "--span"
     bool takesValue;
 };
@@ -45,7 +45,7 @@ struct ParsedOptions {
     std::set<std::string> flags;
     bool Has(const std::string& name) const { return flags.contains(name) || values.contains(name); }
 };
-std::optional<ParsedOptions> ParseOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
+std::optional<ParsedOptions> ParseOptions(const std::vector<std::string>& args, const std::vector<KnownOption>& known);
 
 // The first `limit` rows: --tsv or --csv with a first line of column names,
 // otherwise aligned columns for reading. False when the output cannot be
