@@ -38,6 +38,19 @@ bool ReadLimit(const ParsedOptions& options, std::size_t& limit) {
     return true;
 }
 
+// --min, a whole number from 1, into `min` when given.
+bool ReadMin(const ParsedOptions& options, std::int64_t& min) {
+    const auto it = options.values.find("--min");
+    if (it == options.values.end()) return true;
+    int value = 0;
+    if (!ParseNumber(it->second, 1, kMaxCount, value)) {
+        PrintError("--min must be a whole number from 1, not '" + it->second + "'");
+        return false;
+    }
+    min = value;
+    return true;
+}
+
 // The node: the positional arguments, which must name one word of the
 // corpus (cut by the corpus's word rule).
 std::optional<std::u16string> ReadNode(ToolContext& context, const ParsedOptions& options, const char* command) {
@@ -88,14 +101,7 @@ int RunCollocatesCommand(ToolContext& context, const std::vector<std::string>& a
             return kExitUsage;
         }
     }
-    if (const auto it = options->values.find("--min"); it != options->values.end()) {
-        int min = 0;
-        if (!ParseNumber(it->second, 1, kMaxCount, min)) {
-            PrintError("--min must be a whole number from 1, not '" + it->second + "'");
-            return kExitUsage;
-        }
-        request.minO = min;
-    }
+    if (!ReadMin(*options, request.minO)) return kExitUsage;
     std::optional<int> sortColumn;
     if (const auto it = options->values.find("--sort"); it != options->values.end()) {
         sortColumn = CollocateColumnByName(it->second);
@@ -129,14 +135,7 @@ int RunNgramsCommand(ToolContext& context, const std::vector<std::string>& args)
         PrintError("--n must be a whole number from 2 to 6, not '" + it->second + "'");
         return kExitUsage;
     }
-    if (const auto it = options->values.find("--min"); it != options->values.end()) {
-        int min = 0;
-        if (!ParseNumber(it->second, 1, kMaxCount, min)) {
-            PrintError("--min must be a whole number from 1, not '" + it->second + "'");
-            return kExitUsage;
-        }
-        request.minFrequency = min;
-    }
+    if (!ReadMin(*options, request.minFrequency)) return kExitUsage;
     if (const auto it = options->values.find("--word"); it != options->values.end()) {
         request.word = NodeInWordsOf(context.db.WordRule(), Utf8ToWide(it->second));
         if (!SingleWordNode(request.word)) {
