@@ -29,6 +29,16 @@ namespace {
 using test::MainWindowFixture;
 using test::WaitUntil;
 
+// What the clipboard holds as text.
+std::string ClipboardText() {
+    wxTextDataObject copied;
+    if (wxTheClipboard->Open()) {
+        wxTheClipboard->GetData(copied);
+        wxTheClipboard->Close();
+    }
+    return std::string(copied.GetText().utf8_str());
+}
+
 std::vector<std::u16string> Column(const CKwicTab& tab, int column) {
     std::vector<std::u16string> cells;
     for (std::size_t r = 0; r < tab.Table()->RowCount(); ++r) cells.push_back(tab.Table()->CellText(r, column));
@@ -70,11 +80,7 @@ TEST(AnalysisWindow, KwicTabRunsSortsPreviewsCopiesAndExports) {
     // Ctrl+C: the selected rows as TSV, line numbers as stored.
     tab.List()->SetItemState(2, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     tab.CopySelection();
-    wxTextDataObject copied;
-    ASSERT_TRUE(wxTheClipboard->Open());
-    wxTheClipboard->GetData(copied);
-    wxTheClipboard->Close();
-    EXPECT_EQ(std::string(copied.GetText().utf8_str()),
+    EXPECT_EQ(ClipboardText(),
               "7\t/t/a.txt\t3\tcat sat on the mat\tthe\tend\n5\t/t/a.txt\t1\tthe cat sat on\tthe\tmat the end\n");
 
     // "エクスポート..." writes the whole table in the chosen format.
@@ -110,68 +116,75 @@ void ListEvent(CAnalysisTab& tab, wxEventType type, int column, long item = -1) 
     tab.List()->GetEventHandler()->ProcessEvent(event);
 }
 
-// The corpus of the tabs below: a1 n2 b3 | b4 n5 c6 in one file, n7 a8 in
-// another.
-class AnalysisTabs : public ::testing::Test {
-protected:
-    CConcordancerDlg& Start(const char* word) {
-        f.AddCorpusFile("/t/a.txt", {"a n b", "b n c"});
-        f.AddCorpusFile("/t/b.txt", {"n a"});
-        CConcordancerDlg& w = f.Start();
-        w.m_wordEdit->SetValue(wxString::FromUTF8(word));
-        return w;
-    }
+// The four other tabs on a corpus of a1 n2 b3 | b4 n5 c6 in one file and
+// n7 a8 in another, the main window's word n.
+TEST(AnalysisTabs, EachTabRunsShowsItsRowsAndActs) {
     MainWindowFixture f;
-};
+    f.AddCorpusFile("/t/a.txt", {"a n b", "b n c"});
+    f.AddCorpusFile("/t/b.txt", {"n a"});
+    CConcordancerDlg& w = f.Start();
+    w.m_wordEdit->SetValue(wxS("n"));
 
-TEST_F(AnalysisTabs, CollocatesRunOnTheWordSortByAnyColumnAndSearchADoubleClickedWord) {
-    CConcordancerDlg& w = Start("n");
-    test::Command(w, ID_COLLOCATES);
-    CCollocatesTab& tab = *w.AnalysisFrame()->Collocates();
-    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
-    EXPECT_EQ(FirstRow(tab), u"A|2|1|1|2|0.6781|0.5303|2.2672|13.6781");
-    EXPECT_EQ(tab.Table()->RowCount(), 3u);
-    // The word column sorts A to Z first, then Z to A.
-    for (int click = 0; click < 2; ++click) {
-        ListEvent(tab, wxEVT_LIST_COL_CLICK, CCollocateTable::kWord);
-        ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
-    }
-    EXPECT_EQ(FirstRow(tab).substr(0, 2), u"C|");
-    ListEvent(tab, wxEVT_LIST_ITEM_ACTIVATED, -1, 0);
-    EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"c");
-}
-
-TEST_F(AnalysisTabs, NgramsRunWhenAsked) {
-    CConcordancerDlg& w = Start("");
-    test::Command(w, ID_NGRAMS);
-    CNgramsTab& tab = *w.AnalysisFrame()->Ngrams();
-    EXPECT_FALSE(tab.IsBusy());
-    static_cast<wxSpinCtrl*>(tab.FindWindow(ID_NGRAMS_N))->SetValue(2);
-    static_cast<wxSpinCtrl*>(tab.FindWindow(ID_NGRAMS_MIN))->SetValue(1);
-    test::Click(&tab, ID_NGRAMS_RUN);
-    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
-    EXPECT_EQ(FirstRow(tab), u"A N|1|1");
-    EXPECT_EQ(tab.Table()->RowCount(), 5u);
-}
-
-TEST_F(AnalysisTabs, DispersionShowsTableDAndPlotAndExportsSvg) {
-    CConcordancerDlg& w = Start("n");
+    // Dispersion: its table, D, the plot with its tooltips, an SVG export.
     test::Command(w, ID_DISPERSION);
-    CDispersionTab& tab = *w.AnalysisFrame()->Dispersion();
-    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
-    EXPECT_EQ(FirstRow(tab), u"/t/a.txt|6|2|3333.33");
-    EXPECT_EQ(tab.SummaryText().substr(0, 10), u"D = 0.8000");
-    CDispersionPlot& plot = *tab.Plot();
+    CDispersionTab& dispersion = *w.AnalysisFrame()->Dispersion();
+    ASSERT_TRUE(WaitUntil([&] { return !dispersion.IsBusy(); }));
+    EXPECT_EQ(FirstRow(dispersion), u"/t/a.txt|6|2|3333.33");
+    EXPECT_EQ(dispersion.SummaryText().substr(0, 10), u"D = 0.8000");
+    CDispersionPlot& plot = *dispersion.Plot();
     const int second = plot.RowAt(wxPoint(10, 6 + plot.RowHeight() + 2));
     EXPECT_EQ(second, 1);
     EXPECT_EQ(plot.TooltipText(second), u"/t/b.txt\n1 件 / 2 語");
-
-    const std::string out = f.dir.NativeFile("n.svg");
-    f.prompt.files.push_back(test::W(out.c_str()));
-    test::Click(&tab, ID_TAB_EXPORT);
-    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
-    EXPECT_EQ(test::ReadFileBytes(out).substr(0, 5), "<svg ");
+    const std::string svg = f.dir.NativeFile("n.svg");
+    f.prompt.files.push_back(test::W(svg.c_str()));
+    test::Click(&dispersion, ID_TAB_EXPORT);
+    ASSERT_TRUE(WaitUntil([&] { return !dispersion.IsBusy(); }));
+    EXPECT_EQ(test::ReadFileBytes(svg).substr(0, 5), "<svg ");
     EXPECT_EQ(f.prompt.fileRequests.back().filters.back().pattern, u"*.svg");
+
+    // N-grams run only when asked.
+    test::Command(w, ID_NGRAMS);
+    CNgramsTab& ngrams = *w.AnalysisFrame()->Ngrams();
+    EXPECT_FALSE(ngrams.IsBusy());
+    static_cast<wxSpinCtrl*>(ngrams.FindWindow(ID_NGRAMS_N))->SetValue(2);
+    static_cast<wxSpinCtrl*>(ngrams.FindWindow(ID_NGRAMS_MIN))->SetValue(1);
+    test::Click(&ngrams, ID_NGRAMS_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return !ngrams.IsBusy(); }));
+    EXPECT_EQ(FirstRow(ngrams), u"A N|1|1");
+
+    // Keywords refuse a file that is no corpus and compare with one that is.
+    const std::u16string reference = f.dir.File("r.zorviacorpusdb");
+    {
+        CCorpusDatabase db;
+        test::OpenCorpus(db, reference);
+        test::AddFile(db, "/r.txt", {"n n x x"});
+    }
+    test::Command(w, ID_KEYWORDS);
+    CKeywordsTab& keywords = *w.AnalysisFrame()->Keywords();
+    f.prompt.files.push_back(f.dir.Write("plain.txt", "not a corpus"));
+    test::Click(&keywords, ID_KEYWORDS_RUN);  // no reference yet: the chooser comes up
+    EXPECT_FALSE(keywords.IsBusy());
+    ASSERT_EQ(f.prompt.messages.size(), 1u);
+    EXPECT_NE(f.prompt.messages[0].text.find(u"コーパスデータベースではありません"), std::u16string::npos);
+    keywords.SetReference(reference);
+    static_cast<wxTextCtrl*>(keywords.FindWindow(ID_KEYWORDS_MIN_LL))->ChangeValue(wxS("0"));
+    test::Click(&keywords, ID_KEYWORDS_RUN);
+    ASSERT_TRUE(WaitUntil([&] { return !keywords.IsBusy(); }));
+    EXPECT_EQ(FirstRow(keywords), u"A|2|0|1.6219|1.0000");
+
+    // Collocates of the word; the word column sorts A to Z first, then Z to
+    // A; a double-clicked word is searched.
+    test::Command(w, ID_COLLOCATES);
+    CCollocatesTab& collocates = *w.AnalysisFrame()->Collocates();
+    ASSERT_TRUE(WaitUntil([&] { return !collocates.IsBusy(); }));
+    EXPECT_EQ(FirstRow(collocates), u"A|2|1|1|2|0.6781|0.5303|2.2672|13.6781");
+    for (int click = 0; click < 2; ++click) {
+        ListEvent(collocates, wxEVT_LIST_COL_CLICK, CCollocateTable::kWord);
+        ASSERT_TRUE(WaitUntil([&] { return !collocates.IsBusy(); }));
+    }
+    EXPECT_EQ(FirstRow(collocates).substr(0, 2), u"C|");
+    ListEvent(collocates, wxEVT_LIST_ITEM_ACTIVATED, -1, 0);
+    EXPECT_EQ(FromWx(w.m_wordEdit->GetValue()), u"c");
 }
 
 // The columns are as wide as their widest texts (a long path too), and a
@@ -205,29 +218,6 @@ TEST(AnalysisWindow, ColumnsFitTheirTextsAndKeepADraggedWidth) {
     EXPECT_EQ(list.GetColumnWidth(0), 150);
 }
 
-TEST_F(AnalysisTabs, KeywordsRefuseAFileThatIsNoCorpusAndCompareWithOneThatIs) {
-    CConcordancerDlg& w = Start("");
-    const std::u16string reference = f.dir.File("r.zorviacorpusdb");
-    {
-        CCorpusDatabase db;
-        test::OpenCorpus(db, reference);
-        test::AddFile(db, "/r.txt", {"n n x x"});
-    }
-    test::Command(w, ID_KEYWORDS);
-    CKeywordsTab& tab = *w.AnalysisFrame()->Keywords();
-    f.prompt.files.push_back(f.dir.Write("plain.txt", "not a corpus"));
-    test::Click(&tab, ID_KEYWORDS_RUN);  // no reference yet: the chooser comes up
-    EXPECT_FALSE(tab.IsBusy());
-    ASSERT_EQ(f.prompt.messages.size(), 1u);
-    EXPECT_NE(f.prompt.messages[0].text.find(u"コーパスデータベースではありません"), std::u16string::npos);
-
-    tab.SetReference(reference);
-    static_cast<wxTextCtrl*>(tab.FindWindow(ID_KEYWORDS_MIN_LL))->ChangeValue(wxS("0"));
-    test::Click(&tab, ID_KEYWORDS_RUN);
-    ASSERT_TRUE(WaitUntil([&] { return !tab.IsBusy(); }));
-    EXPECT_EQ(FirstRow(tab), u"A|2|0|1.6219|1.0000");
-}
-
 // The main window's own lists: the complete word list (not only the rows
 // shown) and the concordance list, each written on a worker thread behind
 // the progress window.
@@ -256,12 +246,7 @@ TEST(AnalysisWindow, MainWindowListsAreExportedWhole) {
         list->SetFocus();
         EXPECT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == list; }, 3000));
         test::Key(w, 'C', true);
-        wxTextDataObject copied;
-        if (wxTheClipboard->Open()) {
-            wxTheClipboard->GetData(copied);
-            wxTheClipboard->Close();
-        }
-        return std::string(copied.GetText().utf8_str());
+        return ClipboardText();
     };
     w.m_wordList->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
     EXPECT_EQ(copyFrom(w.m_wordList), "b\t3\n");

@@ -56,12 +56,18 @@ TEST(CorpusCommands, DroppedAndChosenFilesAreAddedAndEveryCommandNeedsTheCorpus)
     CConcordancerDlg& w = f.Start();
     const Texts three = {f.dir.Write("a.txt", "alpha\n"), f.dir.Write("b b.html", "<p>beta</p>\n"),
                          f.dir.Write("c.htm", "gamma\n")};
+    const auto add = [](const std::u16string& path) { return path + u" をデータベースに追加しますか？"; };
+    // The messages a drop brings.
+    const auto drop = [&](const Texts& paths) {
+        f.prompt.messages.clear();
+        Drop(w, paths);
+        return f.prompt.Texts();
+    };
 
     // Yes with Shift held: all three, one question.
     f.prompt.answers = {PromptAnswer::Yes};
     f.prompt.shiftDown = true;
-    Drop(w, three);
-    EXPECT_EQ(f.prompt.Texts(), Texts{three[0] + u" をデータベースに追加しますか？"});
+    EXPECT_EQ(drop(three), Texts{add(three[0])});
     EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::YesNoCancel);
     EXPECT_EQ(RegisteredPaths(w.m_db), three);
     // The progress window is gone and the main window usable again.
@@ -69,21 +75,15 @@ TEST(CorpusCommands, DroppedAndChosenFilesAreAddedAndEveryCommandNeedsTheCorpus)
     EXPECT_TRUE(w.IsEnabled());
 
     // Without Shift: Yes for the first, Cancel for the second.
-    f.prompt.messages.clear();
     f.prompt.shiftDown = false;
     f.prompt.answers = {PromptAnswer::Yes, PromptAnswer::Cancel};
-    Drop(w, three);
-    EXPECT_EQ(f.prompt.Texts(),
-              (Texts{three[0] + u" をデータベースに追加しますか？", three[1] + u" をデータベースに追加しますか？"}));
+    EXPECT_EQ(drop(three), (Texts{add(three[0]), add(three[1])}));
     EXPECT_EQ(RegisteredPaths(w.m_db), (Texts{three[0], three[1], three[2], three[0]}));
 
     // An unknown kind is asked for all the same, then refused.
-    f.prompt.messages.clear();
     f.prompt.answers = {PromptAnswer::Yes};
     const auto doc = f.dir.Write("notes.doc", "x\n");
-    Drop(w, {doc});
-    EXPECT_EQ(f.prompt.Texts(),
-              (Texts{doc + u" をデータベースに追加しますか？", u"ファイル形式が不明です。追加できません。"}));
+    EXPECT_EQ(drop({doc}), (Texts{add(doc), u"ファイル形式が不明です。追加できません。"}));
     EXPECT_EQ(f.prompt.messages[0].buttons, PromptButtons::YesNo);
     EXPECT_EQ(RegisteredPaths(w.m_db).size(), 4u);
 
@@ -107,10 +107,8 @@ TEST(CorpusCommands, DroppedAndChosenFilesAreAddedAndEveryCommandNeedsTheCorpus)
     Command(w, ID_VERSION);
     EXPECT_NE(w.m_body->PageText().find(u" registered files :          0"), std::u16string::npos);
     // A drop has no guard of its own: each import runs it.
-    f.prompt.messages.clear();
     f.prompt.answers = {PromptAnswer::Yes};
-    Drop(w, {path});
-    EXPECT_EQ(f.prompt.Texts(), (Texts{path + u" をデータベースに追加しますか？", u"データベースが開かれていません"}));
+    EXPECT_EQ(drop({path}), (Texts{add(path), u"データベースが開かれていません"}));
 }
 
 TEST(CorpusCommands, NoCommandRunsInsideAnImportsTransaction) {

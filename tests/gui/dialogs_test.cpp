@@ -38,37 +38,17 @@ namespace {
 using test::RunScript;
 using test::WaitUntil;
 
-// The window tests cancel through the button and see the main window
-// disabled meanwhile; here what they do not reach.
-TEST(ProgressDialog, PumpReturnsAtOnceAndTheCloseBoxOnlyAsksForTheCancel) {
+// Pump returns at once; the close box only asks for the cancel, the window
+// staying for the operation to end. The focus is on 中止 and stays there:
+// the text takes it neither by Tab nor by a click. The bar has the toolkit's
+// own height, and the window is as wide as its longest text needs.
+TEST(ProgressDialog, CloseBoxOnlyCancelsFocusStaysOnCancelAndTheWindowFitsItsText) {
     auto* main = new wxFrame(nullptr, wxID_ANY, wxS("main"));
     main->Show();
     {
         CConProgressDlg progress(main);
         progress.Begin();
         EXPECT_FALSE(main->IsEnabled());
-        EXPECT_TRUE(progress.Pump());  // nothing pending: go on
-        // The window stays for the operation to end.
-        progress.wxDialog::Close();
-        EXPECT_FALSE(progress.Pump());
-        EXPECT_FALSE(progress.Pump());
-        EXPECT_TRUE(progress.IsShown());
-        progress.End();
-    }
-    EXPECT_TRUE(main->IsEnabled());
-    main->Destroy();
-    test::Pump();
-}
-
-// The focus is on 中止 and stays there: the text takes it neither by Tab
-// nor by a click. The bar has the toolkit's own height, and the window is
-// as wide as its longest text needs.
-TEST(ProgressDialog, FocusStaysOnCancelAndTheWindowFitsItsText) {
-    auto* main = new wxFrame(nullptr, wxID_ANY, wxS("main"));
-    main->Show();
-    {
-        CConProgressDlg progress(main);
-        progress.Begin();
         ASSERT_TRUE(WaitUntil([&] { return progress.IsShownOnScreen(); }));
         wxWindow* cancel = progress.CancelButton();
         EXPECT_TRUE(WaitUntil([&] { return wxWindow::FindFocus() == cancel; }));
@@ -88,8 +68,15 @@ TEST(ProgressDialog, FocusStaysOnCancelAndTheWindowFitsItsText) {
         const int widest = text->GetSizeFromTextSize(text->GetTextExtent(wxS("loading... (line : 2147483647)")).x).x;
         EXPECT_GE(text->GetSize().x, widest);
         EXPECT_LE(progress.GetClientSize().x, widest + cancel->GetSize().x + 3 * 8);
+
+        EXPECT_TRUE(progress.Pump());  // nothing pending: go on
+        progress.wxDialog::Close();
+        EXPECT_FALSE(progress.Pump());
+        EXPECT_FALSE(progress.Pump());
+        EXPECT_TRUE(progress.IsShown());
         progress.End();
     }
+    EXPECT_TRUE(main->IsEnabled());
     main->Destroy();
     test::Pump();
 }
@@ -99,11 +86,9 @@ TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     test::FakePrompt prompt;
     auto* dialog = new CConOptionDlg(nullptr, settings, prompt);
     dialog->Show();
-    EXPECT_EQ(dialog->BodyLineField()->GetValue(), wxS("100"));
-    EXPECT_EQ(dialog->ConcordanceCountField()->GetValue(), wxS("50"));
-    EXPECT_EQ(dialog->WordListCountField()->GetValue(), wxS("20"));
-    EXPECT_TRUE(dialog->IncrementalCheck()->GetValue());
-    EXPECT_TRUE(dialog->DetectEncodingCheck()->GetValue());
+    EXPECT_EQ(dialog->BodyLineField()->GetValue() + wxS(" ") + dialog->ConcordanceCountField()->GetValue() + wxS(" ") +
+                  dialog->WordListCountField()->GetValue(), wxS("100 50 20"));
+    EXPECT_TRUE(dialog->IncrementalCheck()->GetValue() && dialog->DetectEncodingCheck()->GetValue());
     EXPECT_EQ(FromWx(dialog->DetectEncodingCheck()->GetLabel()), u"文字コードを自動判定する（UTF-8・UTF-16）");
     // Each field has room for the largest number any of them takes.
     ASSERT_TRUE(WaitUntil([&] { return dialog->IsShownOnScreen(); }));
@@ -139,11 +124,9 @@ TEST(OptionDialog, ShowsTheValuesReportsTheFirstBadFieldAndStoresGoodOnes) {
     dialog->DetectEncodingCheck()->SetValue(false);
     EXPECT_TRUE(dialog->OnBnClickedOk());
     EXPECT_TRUE(prompt.messages.empty());
-    EXPECT_EQ(settings.bodyLine.value, 100000);
-    EXPECT_EQ(settings.concordanceLineCount.value, 9999);
-    EXPECT_EQ(settings.wordlistSearchCount.value, 25);
-    EXPECT_FALSE(settings.useIncrementalSearch.value);
-    EXPECT_FALSE(settings.detectEncoding.value);
+    EXPECT_EQ((std::vector<int>{settings.bodyLine.value, settings.concordanceLineCount.value,
+                                settings.wordlistSearchCount.value}), (std::vector<int>{100000, 9999, 25}));
+    EXPECT_FALSE(settings.useIncrementalSearch.value || settings.detectEncoding.value);
     dialog->Destroy();
     test::Pump();
 }
@@ -245,6 +228,15 @@ TEST(ToolkitTexts, QuestionBoxAndFileChooserSpeakJapanese) {
     test::Pump();
 }
 
+// Clears the pane and writes a page in one or two pieces; true once it has
+// loaded.
+bool ShowPage(CBodyBrowser* body, const std::u16string& first, const std::u16string& second = {}) {
+    body->ClearPage();
+    body->WritePage(first);
+    if (!second.empty()) body->WritePage(second);
+    return WaitUntil([&] { return body->IsPageLoaded(); });
+}
+
 // A page comes in pieces; scripts of its content never run; its target is
 // kept in the middle of the pane.
 TEST(BodyBrowser, TwoWritesShowOnePageScriptsNeverRunAndTheTargetStaysCentred) {
@@ -257,10 +249,7 @@ TEST(BodyBrowser, TwoWritesShowOnePageScriptsNeverRunAndTheTargetStaysCentred) {
     frame->Show();
     ASSERT_TRUE(body->HasView());
     const auto show = [&](const std::u16string& first, const std::u16string& second = {}) {
-        body->ClearPage();
-        body->WritePage(first);
-        if (!second.empty()) body->WritePage(second);
-        return WaitUntil([&] { return body->IsPageLoaded(); });
+        return ShowPage(body, first, second);
     };
     const auto script = [&](const std::string& text) { return RunScript(body->View(), text); };
     const auto number = [&](const std::string& text) { return std::atof(script(text).c_str()); };
@@ -313,9 +302,7 @@ TEST(BodyBrowser, LoadsLocalFilesOnlyAndStaysOnItsPage) {
     body->SetBrowserLauncherForTesting([&](const wxString& url) { launched.emplace_back(url.utf8_str()); });
     const auto script = [&](const std::string& text) { return RunScript(body->View(), text); };
     const auto show = [&](const std::u16string& first, const std::u16string& second) {
-        body->ClearPage();
-        body->WritePage(first + second);
-        return WaitUntil([&] { return body->IsPageLoaded(); });
+        return ShowPage(body, first, second);
     };
     test::TempDir dir;
     const std::string programDir = "a#b %41 x?y \xE8\xBE\x9E\"q\"";

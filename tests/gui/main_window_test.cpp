@@ -115,11 +115,13 @@ TEST(MainWindow, AWindowStoredOffTheDisplayComesBackOntoIt) {
     EXPECT_EQ(w.GetRect(), wxRect(0, 30, wxDisplay(0u).GetGeometry().width, 500));
 }
 
-void Mouse(wxWindow* target, wxEventType type, int x, int y) {
+// A mouse event at (x, y) of `target`, the left button held unless it is
+// released or `buttonUp`.
+void Mouse(wxWindow* target, wxEventType type, int x, int y, bool buttonUp = false) {
     wxMouseEvent event(type);
     event.SetPosition(wxPoint(x, y));
     event.SetEventObject(target);
-    event.m_leftDown = type != wxEVT_LEFT_UP;
+    event.m_leftDown = type != wxEVT_LEFT_UP && !buttonUp;
     target->GetEventHandler()->ProcessEvent(event);
 }
 
@@ -185,10 +187,7 @@ TEST(MainWindow, ResizeCursorsOnlyInsideTheSplitterZones) {
         return cursor.IsOk() ? static_cast<int>(gdk_cursor_get_cursor_type(cursor.GetCursor())) : -1;
     };
     const auto cursorAt = [&](wxEventType type, int x, int y) {
-        wxMouseEvent event(type);
-        event.SetPosition(wxPoint(x, y));
-        event.SetEventObject(panel);
-        panel->GetEventHandler()->ProcessEvent(event);
+        Mouse(panel, type, x, y, true);
         return kind(panel->GetCursor());
     };
     EXPECT_EQ(cursorAt(wxEVT_MOTION, 112, 100), kind(wxCursor(wxCURSOR_SIZEWE)));
