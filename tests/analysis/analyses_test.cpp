@@ -218,9 +218,7 @@ TEST_F(Analyses, CountsFromTheWordSummaryEqualThoseOfTheWordTable) {
 }
 
 TEST_F(Analyses, TheFileVersionChangesWithEveryCommitOnly) {
-    CCorpusDatabase db;
-    test::OpenCorpus(db, path);
-    test::AddFile(db, "/a.txt", {"a b"});
+    Make(path, {{"/a.txt", {"a b"}}});
     const auto version = [&] {
         CCorpusReader reader;
         EXPECT_TRUE(reader.Open(path));
@@ -229,7 +227,8 @@ TEST_F(Analyses, TheFileVersionChangesWithEveryCommitOnly) {
     const auto first = version();
     ASSERT_TRUE(first.has_value());
     EXPECT_EQ(version(), first);
-    ASSERT_TRUE(db.Exec(u"DELETE FROM word WHERE wid = 1"));
+    CCorpusDatabase db;
+    ASSERT_TRUE(db.Open(path) && db.Exec(u"DELETE FROM word WHERE wid = 1"));
     EXPECT_NE(version(), first);
 }
 

@@ -43,7 +43,7 @@ TEST_F(CorpusDatabaseTest, ResultsHoldTheRowsWithTheFirstRowsNamesAndStatementsW
     EXPECT_EQ(db.GetCell(0, 0), u"0");
 }
 
-TEST_F(CorpusDatabaseTest, CellsReadAsIntegersTheWayTheCallersExpect) {
+TEST_F(CorpusDatabaseTest, CellsAndRowIdsReadAsIntegersTheWayTheCallersExpect) {
     ASSERT_TRUE(db.Exec(u"SELECT NULL, '12abc', '  -7', '+3', 'x9', 4294967297, ''"));
     EXPECT_EQ(db.GetCell(0, 0), u"");
     const int expected[] = {0, 12, -7, 3, 0, 1 /* wraps like a 32-bit conversion */, 0};
@@ -51,6 +51,13 @@ TEST_F(CorpusDatabaseTest, CellsReadAsIntegersTheWayTheCallersExpect) {
     // Cells that do not exist read as empty and 0 rather than crashing.
     EXPECT_EQ(db.GetCell(3, 0), u"");
     EXPECT_EQ(db.GetCellInt(0, 42), 0);
+
+    // The last row id is its low 32 bits.
+    ASSERT_TRUE(db.Exec(u"CREATE TABLE t (id INTEGER PRIMARY KEY, a TEXT)"));
+    for (const auto& [id, low] : {std::pair{u"NULL", 1}, {u"4294967298", 2}, {u"2147483648", -2147483647 - 1}}) {
+        ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (" + std::u16string(id) + u", 'a')"));
+        EXPECT_EQ(db.GetLastInsertRowId(), low);
+    }
 }
 
 TEST_F(CorpusDatabaseTest, TextRoundTripsThroughUtf8IncludingQuotesAndSupplementaryCharacters) {
@@ -78,14 +85,6 @@ TEST_F(CorpusDatabaseTest, ErrorTextSurvivesLaterSuccessAndRowsBeforeAFailureSta
     EXPECT_FALSE(db.Exec(u"SELECT abs(a) FROM t ORDER BY rowid"));
     EXPECT_EQ(db.GetRowCount(), 2);
     EXPECT_NE(db.GetErrorText(), error);
-}
-
-TEST_F(CorpusDatabaseTest, LastInsertRowIdIsTheLow32Bits) {
-    ASSERT_TRUE(db.Exec(u"CREATE TABLE t (id INTEGER PRIMARY KEY, a TEXT)"));
-    for (const auto& [id, low] : {std::pair{u"NULL", 1}, {u"4294967298", 2}, {u"2147483648", -2147483647 - 1}}) {
-        ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (" + std::u16string(id) + u", 'a')"));
-        EXPECT_EQ(db.GetLastInsertRowId(), low);
-    }
 }
 
 // Events pumped from inside a long statement (SQLite's progress callback)

@@ -19,7 +19,10 @@ namespace {
 
 using test::W;
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+// Each of `parts` somewhere in `text`.
+void ExpectContains(const std::string& text, std::initializer_list<std::string> parts) {
+    for (const std::string& part : parts) EXPECT_NE(text.find(part), std::string::npos) << part << " not in:\n" << text;
+}
 
 class CorpusTool : public ::testing::Test {
 protected:
@@ -118,7 +121,7 @@ TEST_F(CorpusTool, OptimizeAndDefragSayWhatTheyDidOrWhyNot) {
     run = Run({"defrag"});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "zorvia-corpus: VACUUM failed: database is locked\n");
-    EXPECT_TRUE(Contains(run.out, "decrease\t0.00 %\n")) << run.out;
+    ExpectContains(run.out, {"decrease\t0.00 %\n"});
 }
 
 TEST_F(CorpusTool, BadArgumentsAreRefused) {
@@ -160,17 +163,17 @@ TEST_F(CorpusTool, WordRuleIsPrintedSetWhileEmptyAndFollowedByEveryCommand) {
     EXPECT_EQ(withDictionary({"word-rule", "mecab"}).out, "mecab\n");
     test::ProgramRun run = withDictionary({"import", sample});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_TRUE(Contains(run.out, "(utf-8, 10 lines, ")) << run.out;
+    ExpectContains(run.out, {"(utf-8, 10 lines, "});
 
     run = Run({"word-rule", "separators"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, "ファイルが登録されている")) << run.err;
+    ExpectContains(run.err, {"ファイルが登録されている"});
     EXPECT_EQ(Run({"word-rule"}).out, "mecab\n");
     const std::string hits = Run({"search", "日本", "--tsv"}).out;
     EXPECT_EQ(std::count(hits.begin(), hits.end(), '\n'), 4) << hits;
     // A node typed as one string is cut into the corpus's words.
     const std::string kwic = Run({"kwic", "日本中", "--tsv"}).out;
-    EXPECT_TRUE(Contains(kwic, "\t日本 中\t")) << kwic;
+    ExpectContains(kwic, {"\t日本 中\t"});
     EXPECT_EQ(Run({"words", "日本", "--tsv"}).out, "日本\t4\n日本語\t1\n");
 }
 
@@ -184,11 +187,9 @@ TEST_F(CorpusTool, ImportsListsAndRemovesFilesAndWords) {
     // fail without stopping the others.
     test::ProgramRun run = Run({"import", "a.txt", "notes.doc", "missing.txt", odd}, dir.path());
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.out, "imported oid 1: " + dir.NativeFile("a.txt") + " (cp932, 2 lines, 4 words)")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "imported oid 2: ")) << run.out;
-    EXPECT_TRUE(Contains(run.err, "ファイル形式が不明です。追加できません。")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "notes.doc: not imported: unknown file kind")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "missing.txt: no such file")) << run.err;
+    ExpectContains(run.out, {"imported oid 1: " + dir.NativeFile("a.txt") + " (cp932, 2 lines, 4 words)", "oid 2: "});
+    ExpectContains(run.err, {"ファイル形式が不明です。追加できません。", "notes.doc: not imported: unknown file kind",
+                             "missing.txt: no such file"});
     EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 6);
 
     const std::string date = test::N(FormatRegistrationDate(Count(u"SELECT date FROM original_file WHERE oid=1")));
@@ -199,7 +200,7 @@ TEST_F(CorpusTool, ImportsListsAndRemovesFilesAndWords) {
     // unknown.
     run = Run({"remove-file", "1"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(Contains(run.err, dir.NativeFile("a.txt") + " を削除してもよろしいですか？ -> yes")) << run.err;
+    ExpectContains(run.err, {dir.NativeFile("a.txt") + " を削除してもよろしいですか？ -> yes"});
     EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 2);
     EXPECT_EQ(Run({"remove-file", "1"}).status, 1);
     EXPECT_EQ(Count(u"SELECT count(*) FROM original_file"), 1);
@@ -208,8 +209,7 @@ TEST_F(CorpusTool, ImportsListsAndRemovesFilesAndWords) {
     dir.Write("large.txt", "the, AND\n" + std::string(100'000, '\n'));
     run = Run({"remove-words", dir.NativeFile("large.txt")});
     EXPECT_EQ(run.status, 0);
-    EXPECT_TRUE(Contains(run.err, "ファイルが１０万行以上あります。読み込みを続けますか？ -> yes")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "削除しました")) << run.err;
+    ExpectContains(run.err, {"ファイルが１０万行以上あります。読み込みを続けますか？ -> yes", "削除しました"});
     EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 1);
     EXPECT_EQ(Run({"remove-words", dir.NativeFile("none.txt")}).status, 1);
     // Another program holds the write lock: nothing deleted, and said so.
@@ -218,7 +218,7 @@ TEST_F(CorpusTool, ImportsListsAndRemovesFilesAndWords) {
     dir.Write("end.txt", "end\n");
     run = Run({"remove-words", dir.NativeFile("end.txt")});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, "no word was deleted: database is locked")) << run.err;
+    ExpectContains(run.err, {"no word was deleted: database is locked"});
 }
 
 // Each file is read in its own encoding and says which; bytes that do not
@@ -239,8 +239,7 @@ TEST_F(CorpusTool, ReportsHowEachFileWasReadAndWarnsOfBytesThatDidNotDecode) {
     // Code page 932 forced to UTF-8 does not decode, and --strict refuses it.
     run = Run({"import", "--strict", "--encoding=utf-8", "sjis.txt"}, dir.path());
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(Contains(run.err, "bytes could not be decoded as utf-8 (first at line 1)\n")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "sjis.txt: not imported (--strict)\n")) << run.err;
+    ExpectContains(run.err, {"could not be decoded as utf-8 (first at line 1)\n", "sjis.txt: not imported (--strict)\n"});
     EXPECT_EQ(Count(u"SELECT count(*) FROM original_file"), 3);
 
     run = Run({"wordlist"});
@@ -260,7 +259,7 @@ TEST_F(CorpusTool, RefusesWhatIsNoCorpusAndReportsEveryFailedQuery) {
         args.insert(args.begin(), {ZORVIA_CORPUS_TOOL, db});
         const test::ProgramRun run = test::RunProgram(args);
         EXPECT_EQ(run.status, 1) << db;
-        EXPECT_TRUE(Contains(run.err, message)) << db << ": " << run.err;
+        ExpectContains(run.err, {message});
         EXPECT_EQ(run.out, "") << db;
     };
     refused("", {"stats"}, "'' names no corpus file");
@@ -314,7 +313,7 @@ TEST_F(CorpusTool, RefusesWhatIsNoCorpusAndReportsEveryFailedQuery) {
     const test::ProgramRun run = test::RunProgram(
         {"/bin/sh", "-c", "{ (trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"); echo \"status $?\"; } 2>&1 | cat",
          ZORVIA_CORPUS_TOOL, fresh, "stats"});
-    EXPECT_TRUE(Contains(run.out, "cannot create the corpus " + fresh + ": disk I/O error\nstatus 1\n")) << run.out;
+    ExpectContains(run.out, {"cannot create the corpus " + fresh + ": disk I/O error\nstatus 1\n"});
     EXPECT_FALSE(std::filesystem::exists(fresh));
 }
 
@@ -338,8 +337,7 @@ TEST_F(CorpusTool, CtrlCRollsBackTheCurrentFileAndStops) {
     kill(pid, SIGINT);
     const test::ProgramRun run = test::FinishProgram(scratch, pid);
     EXPECT_EQ(run.status, 130);
-    EXPECT_TRUE(Contains(run.err, "中止しました")) << run.err;
-    EXPECT_TRUE(Contains(run.err, "big.txt rolled back, the files after it not imported")) << run.err;
+    ExpectContains(run.err, {"中止しました", "big.txt rolled back, the files after it not imported"});
     EXPECT_EQ(Count(u"SELECT count(*) FROM original_file"), 0);
     EXPECT_EQ(Count(u"SELECT count(*) FROM word"), 0);
 }
