@@ -14,6 +14,7 @@
 #include "analysis/keywords.h"
 #include "analysis/ngrams.h"
 #include "analysis/word_counts.h"
+#include "corpus/corpus_fakes.h"
 #include "corpus/word_summary.h"
 #include "support/corpus_builder.h"
 #include "support/test_support.h"
@@ -36,6 +37,15 @@ Rows Records(const ITableModel& table) {
     return rows;
 }
 
+using Files = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
+// Adds the files with their lines to the corpus at `path`, made if new.
+void Make(const std::u16string& path, const Files& files) {
+    CCorpusDatabase db;
+    test::OpenCorpus(db, path);
+    for (const auto& [name, lines] : files) test::AddFile(db, name, lines);
+}
+
 // Runs `job` on a fresh reader of `path` and expects it done.
 template <typename Job>
 void RunOn(const std::u16string& path, Job job) {
@@ -53,15 +63,10 @@ protected:
 };
 
 TEST_F(Analyses, CollocateWindowsMergeAndStopAtFileEdges) {
-    {
-        CCorpusDatabase db;
-        test::OpenCorpus(db, path);
-        // A1 N2 X3 B4 N5 C6 | D7 (a later line) ; N8 E9 B10 ; B11 B12 A13
-        test::AddFile(db, "/a.txt", {"A N X B N C", "", "D"});
-        test::AddFile(db, "/b.txt", {"N E B"});
-        test::AddFile(db, "/c.txt", {"B B A"});
-        ASSERT_TRUE(db.Exec(u"DELETE FROM word WHERE wid = 3"));
-    }
+    // A1 N2 X3 B4 N5 C6 | D7 (a later line) ; N8 E9 B10 ; B11 B12 A13
+    Make(path, {{"/a.txt", {"A N X B N C", "", "D"}}, {"/b.txt", {"N E B"}}, {"/c.txt", {"B B A"}}});
+    CCorpusDatabase db;
+    ASSERT_TRUE(db.Open(path) && db.Exec(u"DELETE FROM word WHERE wid = 3"));
     // Span 1,2. The windows: N2 takes A1 | B4 (N5 is the node); N5 takes
     // B4 | C6 D7; N8 takes nothing on the left (D7 is in another file) and
     // E9 B10. B4 lies in two windows, left of one and right of the other,
@@ -87,11 +92,7 @@ TEST_F(Analyses, CollocateWindowsMergeAndStopAtFileEdges) {
 
     // --min drops rows; the counts of the corpus come again once it changed.
     request.minO = 2;
-    {
-        CCorpusDatabase db;
-        ASSERT_TRUE(db.Open(path));
-        test::AddFile(db, "/d.txt", {"B B B"});
-    }
+    test::AddFile(db, "/d.txt", {"B B B"});
     CCollocateTable again;
     RunOn(path, [&](CCorpusReader& r, IJobProgress& p) { return RunCollocates(r, request, {}, p, again); });
     ASSERT_EQ(again.RowCount(), 1u);
@@ -185,13 +186,6 @@ TEST_F(Analyses, CollocateCountsMatchACountOfEveryWindow) {
 // A corpus with the kept word-count summary gives the analyses the very
 // counts the word table gives, also after the triggers kept it.
 TEST_F(Analyses, CountsFromTheWordSummaryEqualThoseOfTheWordTable) {
-    struct Progress : IProgressSink {
-        void Begin() override {}
-        void SetText(const std::u16string&) override {}
-        void SetPosition(int) override {}
-        bool Pump() override { return true; }
-        void End() override {}
-    };
     const RandomCorpus corpus(path, 5);
     const auto results = [&](bool summary) {
         Rows rows;
@@ -213,7 +207,7 @@ TEST_F(Analyses, CountsFromTheWordSummaryEqualThoseOfTheWordTable) {
     const Rows plain = results(false);
     CCorpusDatabase db;
     ASSERT_TRUE(db.Open(path));
-    Progress progress;
+    test::FakeProgress progress;
     ASSERT_EQ(CreateSpeedUp(db, progress).result, SpeedUpResult::Done);
     EXPECT_EQ(results(true), plain);
     ASSERT_TRUE(db.Exec(u"DELETE FROM word WHERE wid % 5 = 1 OR word_upper = 'B'"));
@@ -224,9 +218,7 @@ TEST_F(Analyses, CountsFromTheWordSummaryEqualThoseOfTheWordTable) {
 }
 
 TEST_F(Analyses, TheFileVersionChangesWithEveryCommitOnly) {
-    CCorpusDatabase db;
-    test::OpenCorpus(db, path);
-    test::AddFile(db, "/a.txt", {"a b"});
+    Make(path, {{"/a.txt", {"a b"}}});
     const auto version = [&] {
         CCorpusReader reader;
         EXPECT_TRUE(reader.Open(path));
@@ -235,7 +227,8 @@ TEST_F(Analyses, TheFileVersionChangesWithEveryCommitOnly) {
     const auto first = version();
     ASSERT_TRUE(first.has_value());
     EXPECT_EQ(version(), first);
-    ASSERT_TRUE(db.Exec(u"DELETE FROM word WHERE wid = 1"));
+    CCorpusDatabase db;
+    ASSERT_TRUE(db.Open(path) && db.Exec(u"DELETE FROM word WHERE wid = 1"));
     EXPECT_NE(version(), first);
 }
 
@@ -246,14 +239,11 @@ Rows NgramRows(const std::u16string& path, NgramRequest request, NgramRunInfo* i
 }
 
 TEST_F(Analyses, NgramsStayInsideLinesAndCountFiles) {
+    // "K\r" sorts before "K" followed by a space: keys compare as text.
+    Make(path, {{"/a.txt", {"A B C A B", "C A B"}}, {"/b.txt", {"A Q B C"}}, {"/c.txt", {"K\r L", "K M", "K\r L", "K M"}}});
     {
         CCorpusDatabase db;
-        test::OpenCorpus(db, path);
-        test::AddFile(db, "/a.txt", {"A B C A B", "C A B"});
-        test::AddFile(db, "/b.txt", {"A Q B C"});
-        ASSERT_TRUE(db.Exec(u"DELETE FROM word WHERE word_upper = 'Q'"));
-        // "A\r" sorts before "A" followed by a space: keys compare as text.
-        test::AddFile(db, "/c.txt", {"K\r L", "K M", "K\r L", "K M"});
+        ASSERT_TRUE(db.Open(path) && db.Exec(u"DELETE FROM word WHERE word_upper = 'Q'"));
     }
     // "A B C" of the end of a's first line and the start of its second is
     // not one: runs stay inside a line. b's deleted Q leaves no gap.
@@ -302,20 +292,14 @@ TEST_F(Analyses, NgramCountsMatchACountOfEveryLine) {
 }
 
 TEST_F(Analyses, NgramCountsGoneThroughTemporaryFilesAreExact) {
-    {
-        CCorpusDatabase db;
-        test::OpenCorpus(db, path);
-        std::mt19937 random(7);
-        for (int file = 0; file < 4; ++file) {
-            std::vector<std::string> lines;
-            for (int line = 0; line < 60; ++line) {
-                std::string text;
-                for (int word = 0; word < 12; ++word) text += std::string(1, static_cast<char>('a' + random() % 5)) + " ";
-                lines.push_back(text);
-            }
-            test::AddFile(db, "/f" + std::to_string(file) + ".txt", lines);
-        }
+    std::mt19937 random(7);
+    Files files(4);
+    for (std::size_t file = 0; file < files.size(); ++file) {
+        files[file] = {"/f" + std::to_string(file) + ".txt", std::vector<std::string>(60)};
+        for (std::string& text : files[file].second)
+            for (int word = 0; word < 12; ++word) text += std::string(1, static_cast<char>('a' + random() % 5)) + " ";
     }
+    Make(path, files);
     NgramRunInfo kept, spilled;
     const Rows inMemory = NgramRows(path, Ngrams(3, 1), &kept);
     NgramRequest small = Ngrams(3, 1);
@@ -351,14 +335,11 @@ class Dispersion : public ::testing::TestWithParam<DispersionCase> {};
 TEST_P(Dispersion, RowsDAndPositions) {
     TempDir dir;
     const std::u16string path = dir.File("c.zorviacorpusdb");
+    Make(path, {{"/a.txt", GetParam().first}, {"/t/b&<c>.txt", {"x k", "x k"}}, {"/empty.txt", {"gone gone"}}});
     {
         CCorpusDatabase db;
-        test::OpenCorpus(db, path);
-        test::AddFile(db, "/a.txt", GetParam().first);
-        test::AddFile(db, "/t/b&<c>.txt", {"x k", "x k"});
-        test::AddFile(db, "/empty.txt", {"gone gone"});
-        ASSERT_TRUE(db.Exec(u"DELETE FROM word WHERE word_upper = 'GONE' OR word_upper = '" +
-                            test::W(GetParam().deleted) + u"'"));
+        ASSERT_TRUE(db.Open(path) && db.Exec(u"DELETE FROM word WHERE word_upper = 'GONE' OR word_upper = '" +
+                                             test::W(GetParam().deleted) + u"'"));
     }
     CDispersionTable table;
     RunOn(path, [&](CCorpusReader& r, IJobProgress& p) { return RunDispersion(r, u"K", {}, p, table); });
@@ -375,19 +356,11 @@ INSTANTIATE_TEST_SUITE_P(Analyses, Dispersion,
                          [](const auto& test) { return std::string(test.param.name); });
 
 TEST_F(Analyses, DispersionOfEqualSpreadAndOfOneFileAndTheSvgParses) {
-    {
-        CCorpusDatabase db;
-        test::OpenCorpus(db, path);
-        test::AddFile(db, "/a&<b>.txt", {"k x k x"});
-    }
+    Make(path, {{"/a&<b>.txt", {"k x k x"}}});
     CDispersionTable table;
     RunOn(path, [&](CCorpusReader& r, IJobProgress& p) { return RunDispersion(r, u"k", {}, p, table); });
     EXPECT_EQ(table.Summary(), "D=- frequency=2 files=1");
-    {
-        CCorpusDatabase db;
-        ASSERT_TRUE(db.Open(path));
-        test::AddFile(db, "/c.txt", {"x k"});
-    }
+    Make(path, {{"/c.txt", {"x k"}}});
     RunOn(path, [&](CCorpusReader& r, IJobProgress& p) { return RunDispersion(r, u"k", {}, p, table); });
     EXPECT_EQ(table.Summary(), "D=1.0000 frequency=3 files=2");
 
@@ -423,14 +396,8 @@ TEST_F(Analyses, DispersionOfEqualSpreadAndOfOneFileAndTheSvgParses) {
 
 TEST_F(Analyses, KeywordsAgainstAReferenceCorpus) {
     const std::u16string reference = dir.File("r.zorviacorpusdb");
-    {
-        CCorpusDatabase db;
-        test::OpenCorpus(db, path);
-        test::AddFile(db, "/t.txt", {"x x x x y z"});
-        CCorpusDatabase ref;
-        test::OpenCorpus(ref, reference);
-        test::AddFile(ref, "/r.txt", {"y y z z z w w w w w w w"});
-    }
+    Make(path, {{"/t.txt", {"x x x x y z"}}});
+    Make(reference, {{"/r.txt", {"y y z z z w w w w w w w"}}});
     const auto keywords = [&](bool negative, double minLl) {
         CKeywordTable table;
         CCorpusReader target, other;
@@ -446,11 +413,7 @@ TEST_F(Analyses, KeywordsAgainstAReferenceCorpus) {
     EXPECT_EQ(keywords(true, 0), (Rows{"W\t0\t7\t5.6765\t-2.8074", "Z\t1\t3\t0.1313\t-0.5850"}));
 
     // Counts kept from the first runs are not used once a corpus changed.
-    {
-        CCorpusDatabase ref;
-        ASSERT_TRUE(ref.Open(reference));
-        test::AddFile(ref, "/r2.txt", {"x x x x x x x x x x x x"});
-    }
+    Make(reference, {{"/r2.txt", {"x x x x x x x x x x x x"}}});
     EXPECT_EQ(keywords(false, 3.84), Rows{});
     EXPECT_EQ(keywords(true, 0), Rows{"W\t0\t7\t3.1240\t-1.8074"});
 

@@ -2,6 +2,7 @@
 // pane layout, the poked text.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,28 +55,21 @@ TEST(ConSettings, NumbersReadAsTheirLeadingDecimalDigits) {
 // default at load, and the default is what goes back to the file.
 TEST(ConSettings, LimitsOutsideTheOptionRangesTakeTheirDefaults) {
     TempDir dir;
-    CConSettings s;
-    Prepare(s, dir, "option.ini", "concordance-line-count=-5\nwordlist-search-count=abc\nbody-line=100001\n");
-    s.LoadAll();
-    EXPECT_EQ(s.concordanceLineCount.value, 50);
-    EXPECT_EQ(s.wordlistSearchCount.value, 20);
-    EXPECT_EQ(s.bodyLine.value, 100);
-    s.SaveAll();
-    const std::string saved = ReadFileBytes(dir.NativeFile("option.ini"));
-    EXPECT_NE(saved.find("concordance-line-count=50\nwordlist-search-count=20\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("body-line=100\n"), std::string::npos) << saved;
-
-    // The ends of the ranges are kept.
-    Prepare(s, dir, "edges.ini", "concordance-line-count=9999\nwordlist-search-count=1\nbody-line=100000\n");
-    s.LoadAll();
-    EXPECT_EQ(s.concordanceLineCount.value, 9999);
-    EXPECT_EQ(s.wordlistSearchCount.value, 1);
-    EXPECT_EQ(s.bodyLine.value, 100000);
-    Prepare(s, dir, "beyond.ini", "concordance-line-count=10000\nwordlist-search-count=0\nbody-line=0\n");
-    s.LoadAll();
-    EXPECT_EQ(s.concordanceLineCount.value, 50);
-    EXPECT_EQ(s.wordlistSearchCount.value, 20);
-    EXPECT_EQ(s.bodyLine.value, 100);
+    for (const auto& [lines, values] :
+         {std::pair{"concordance-line-count=-5\nwordlist-search-count=abc\nbody-line=100001\n", std::array{50, 20, 100}},
+          {"concordance-line-count=9999\nwordlist-search-count=1\nbody-line=100000\n", {9999, 1, 100000}},  // the ends
+          {"concordance-line-count=10000\nwordlist-search-count=0\nbody-line=0\n", {50, 20, 100}}}) {
+        CConSettings s;
+        Prepare(s, dir, "option.ini", lines);
+        s.LoadAll();
+        EXPECT_EQ((std::array{s.concordanceLineCount.value, s.wordlistSearchCount.value, s.bodyLine.value}), values);
+        // What was loaded, the default included, goes back to the file.
+        s.SaveAll();
+        const std::string saved = ReadFileBytes(dir.NativeFile("option.ini"));
+        EXPECT_NE(saved.find("concordance-line-count=" + std::to_string(values[0]) + "\nwordlist-search-count=" +
+                             std::to_string(values[1]) + "\n"), std::string::npos) << saved;
+        EXPECT_NE(saved.find("body-line=" + std::to_string(values[2]) + "\n"), std::string::npos) << saved;
+    }
 }
 
 TEST(ConSettings, LoadedValuesGoBackUnchanged) {

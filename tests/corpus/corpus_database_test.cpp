@@ -27,8 +27,11 @@ protected:
     CCorpusDatabase db;
 };
 
-TEST_F(CorpusDatabaseTest, StatementsWithoutRowsLeaveAnEmptyResultAndCountsReadZero) {
-    ASSERT_TRUE(db.Exec(u"SELECT 1 AS one"));
+TEST_F(CorpusDatabaseTest, ResultsHoldTheRowsWithTheFirstRowsNamesAndStatementsWithoutRowsNone) {
+    ASSERT_TRUE(db.Exec(u"SELECT 1 AS a, 2 AS b UNION ALL SELECT 3, 4 UNION ALL SELECT 5, 6"));
+    EXPECT_EQ(db.GetRowCount(), 3);
+    EXPECT_EQ(db.GetColumnNames(), (std::vector<std::u16string>{u"a", u"b"}));
+    EXPECT_EQ(db.GetCellInt(2, 1), 6);
     EXPECT_TRUE(db.Exec(u"CREATE TABLE t (a TEXT, b INTEGER)"));
     EXPECT_EQ(db.GetRowCount(), 0);
     EXPECT_TRUE(db.GetColumnNames().empty());
@@ -40,7 +43,7 @@ TEST_F(CorpusDatabaseTest, StatementsWithoutRowsLeaveAnEmptyResultAndCountsReadZ
     EXPECT_EQ(db.GetCell(0, 0), u"0");
 }
 
-TEST_F(CorpusDatabaseTest, CellsReadAsIntegersTheWayTheCallersExpect) {
+TEST_F(CorpusDatabaseTest, CellsAndRowIdsReadAsIntegersTheWayTheCallersExpect) {
     ASSERT_TRUE(db.Exec(u"SELECT NULL, '12abc', '  -7', '+3', 'x9', 4294967297, ''"));
     EXPECT_EQ(db.GetCell(0, 0), u"");
     const int expected[] = {0, 12, -7, 3, 0, 1 /* wraps like a 32-bit conversion */, 0};
@@ -48,6 +51,13 @@ TEST_F(CorpusDatabaseTest, CellsReadAsIntegersTheWayTheCallersExpect) {
     // Cells that do not exist read as empty and 0 rather than crashing.
     EXPECT_EQ(db.GetCell(3, 0), u"");
     EXPECT_EQ(db.GetCellInt(0, 42), 0);
+
+    // The last row id is its low 32 bits.
+    ASSERT_TRUE(db.Exec(u"CREATE TABLE t (id INTEGER PRIMARY KEY, a TEXT)"));
+    for (const auto& [id, low] : {std::pair{u"NULL", 1}, {u"4294967298", 2}, {u"2147483648", -2147483647 - 1}}) {
+        ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (" + std::u16string(id) + u", 'a')"));
+        EXPECT_EQ(db.GetLastInsertRowId(), low);
+    }
 }
 
 TEST_F(CorpusDatabaseTest, TextRoundTripsThroughUtf8IncludingQuotesAndSupplementaryCharacters) {
@@ -60,13 +70,6 @@ TEST_F(CorpusDatabaseTest, TextRoundTripsThroughUtf8IncludingQuotesAndSupplement
     // 4-byte sequence each.
     EXPECT_EQ(db.GetCellInt(0, 1), static_cast<int>(text.size()) - 2);
     EXPECT_NE(db.GetCell(0, 2).find(u"F09D9080"), std::u16string::npos);
-}
-
-TEST_F(CorpusDatabaseTest, ColumnNamesComeFromTheFirstRowOnly) {
-    ASSERT_TRUE(db.Exec(u"SELECT 1 AS a, 2 AS b UNION ALL SELECT 3, 4 UNION ALL SELECT 5, 6"));
-    EXPECT_EQ(db.GetRowCount(), 3);
-    EXPECT_EQ(db.GetColumnNames(), (std::vector<std::u16string>{u"a", u"b"}));
-    EXPECT_EQ(db.GetCellInt(2, 1), 6);
 }
 
 TEST_F(CorpusDatabaseTest, ErrorTextSurvivesLaterSuccessAndRowsBeforeAFailureStay) {
@@ -82,14 +85,6 @@ TEST_F(CorpusDatabaseTest, ErrorTextSurvivesLaterSuccessAndRowsBeforeAFailureSta
     EXPECT_FALSE(db.Exec(u"SELECT abs(a) FROM t ORDER BY rowid"));
     EXPECT_EQ(db.GetRowCount(), 2);
     EXPECT_NE(db.GetErrorText(), error);
-}
-
-TEST_F(CorpusDatabaseTest, LastInsertRowIdIsTheLow32Bits) {
-    ASSERT_TRUE(db.Exec(u"CREATE TABLE t (id INTEGER PRIMARY KEY, a TEXT)"));
-    for (const auto& [id, low] : {std::pair{u"NULL", 1}, {u"4294967298", 2}, {u"2147483648", -2147483647 - 1}}) {
-        ASSERT_TRUE(db.Exec(u"INSERT INTO t VALUES (" + std::u16string(id) + u", 'a')"));
-        EXPECT_EQ(db.GetLastInsertRowId(), low);
-    }
 }
 
 // Events pumped from inside a long statement (SQLite's progress callback)
@@ -121,7 +116,7 @@ TEST_F(CorpusDatabaseTest, AStatementSentWhileAnotherRunsFailsAndLeavesItsRows) 
     EXPECT_TRUE(db.Exec(u"SELECT 1"));
 }
 
-TEST(CorpusDatabase, OpenCreatesAMissingFileAndFailsInAMissingDirectory) {
+TEST(CorpusDatabase, OpenCreatesAMissingFileAndFailsInAMissingDirectoryOrOnJunk) {
     TempDir dir;
     CCorpusDatabase db;
     EXPECT_FALSE(db.Exec(u"SELECT 1"));  // nothing open yet, and nothing to read
@@ -134,13 +129,9 @@ TEST(CorpusDatabase, OpenCreatesAMissingFileAndFailsInAMissingDirectory) {
     EXPECT_FALSE(db.IsOpen());
     EXPECT_FALSE(db.GetErrorText().empty());
     EXPECT_FALSE(db.Exec(u"SELECT 1"));
-}
 
-TEST(CorpusDatabase, AFileThatIsNotADatabaseOpensButEveryStatementFails) {
-    TempDir dir;
-    const auto path = dir.Write("junk.zorviacorpusdb", std::string(4096, 'J'));
-    CCorpusDatabase db;
-    ASSERT_TRUE(db.Open(path));
+    // A file that is no database opens, but every statement fails.
+    ASSERT_TRUE(db.Open(dir.Write("junk.zorviacorpusdb", std::string(4096, 'J'))));
     EXPECT_FALSE(db.Exec(u"SELECT count(*) FROM word"));
     EXPECT_NE(db.GetErrorText().find(u"not a database"), std::u16string::npos);
     // The file is left exactly as it was.

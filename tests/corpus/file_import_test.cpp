@@ -39,6 +39,9 @@ TEST(HtmlScanner, StateCarriesFromLineToLine) {
         // one run they close at their own end; "<!-->" does not.
         {{u"<!--x-->after", u"<!---->too", u"<!-->hidden", u"-->shown"}, {u"after", u"too", u"", u"shown"}},
         {{u"<!-- a --", u">b", u"-->c"}, {u"", u"", u"c"}},
+        // A tag or a comment never closed hides the rest of the file.
+        {{u"shown<p class=\"x", u"hidden"}, {u"shown", u""}},
+        {{u"shown<!-- never", u"hidden"}, {u"shown", u""}},
     };
     for (const auto& [lines, expected] : cases) {
         HtmlScanner scanner;
@@ -101,8 +104,8 @@ TEST_F(ImportTest, TextFileStoresNonEmptyLinesVerbatimWithTheirWords) {
     EXPECT_TRUE(TransactionClosed());
 }
 
-TEST_F(ImportTest, HtmlAndJapaneseText) {
-    ImportOutcome outcome = Import(dir.Write("page.HTM",
+TEST_F(ImportTest, HtmlStoresTheVisibleTextOfEachLine) {
+    const ImportOutcome outcome = Import(dir.Write("page.HTM",
                                              "<html><head><title>Title</title>\n"          // 0
                                              "<script>\n"                                  // 1
                                              "document.write(\"<b>x</b>\");\n"             // 2
@@ -119,10 +122,6 @@ TEST_F(ImportTest, HtmlAndJapaneseText) {
     EXPECT_EQ(Words(outcome.oid),
               (Texts{u"Title|TITLE", u"after|AFTER", u"Hi|HI", u"there|THERE", u"visible|VISIBLE", u"Don|DON",
                      u"t|T", u"stop|STOP", u"me|ME", u"now|NOW", u"&nbsp|&NBSP", u"&amp|&AMP"}));
-
-    // Code page 932 text.
-    outcome = Import(dir.Write("sjis.txt", "\x93\xfa\x96\x7b\x8c\xea \xc3\xbd\xc4\n"));
-    EXPECT_EQ(Words(outcome.oid), (Texts{u"日本語|日本語", u"ﾃｽﾄ|ﾃｽﾄ"}));
 }
 
 // Gone between the chooser and the import, or a directory: nothing shown,
@@ -184,19 +183,12 @@ TEST_F(ImportTest, AFailingStatementAbandonsTheFile) {
 // Binary bytes named .txt: NULs cut lines, an undecodable byte ends its
 // line, and at the start of one it is skipped: every line after it is kept.
 TEST_F(ImportTest, BadInputKeepsEveryLineAfterTheBytesThatDoNotDecode) {
-    ImportOutcome outcome = Import(dir.Write("binary.txt", "ab\0cd\nef\xff\x01gh\n\x80rest\n\x80\x80\nlast\n"s));
+    const ImportOutcome outcome = Import(dir.Write("binary.txt", "ab\0cd\nef\xff\x01gh\n\x80rest\n\x80\x80\nlast\n"s));
     ASSERT_EQ(outcome.result, ImportResult::Committed);
     EXPECT_EQ(Lines(outcome.oid), (Texts{u"0|ab", u"1|ef", u"2|\x01gh", u"3|rest", u"5|last"}));
     EXPECT_EQ(outcome.reading.encoding, TextLineReader::Encoding::Cp932);
     EXPECT_EQ(outcome.reading.undecodableBytes, 4);
     EXPECT_EQ(outcome.reading.firstUndecodableLine, 2);
-
-    // HTML that never closes its tag, or its comment.
-    outcome = Import(dir.Write("open-tag.html", "shown<p class=\"x\nhidden\n"));
-    EXPECT_EQ(Lines(outcome.oid), (Texts{u"0|shown"}));
-    outcome = Import(dir.Write("open-comment.html", "shown<!-- never\nhidden\n"));
-    EXPECT_EQ(Lines(outcome.oid), (Texts{u"0|shown"}));
-
     EXPECT_TRUE(prompt.messages.empty());
 }
 

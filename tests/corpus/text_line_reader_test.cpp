@@ -100,25 +100,21 @@ protected:
     Lines Read(const std::u16string& text) { return ReadText(text).lines; }
 };
 
-TEST_P(TextLineReaderForms, CutsLinesAtLineFeedsAndDropsCarriageReturnsBeforeThem) {
-    const Form& form = GetParam();
-    EXPECT_EQ(Read(u"a\r\nb\nc"), (Lines{u"a", u"b", u"c"}));              // the last line needs no end
-    // CR CR LF: the byte encodings read CR LF as LF first, UTF-16 does not.
-    EXPECT_EQ(Read(u"a\rb\r\r\n\r\n"), (Lines{form.textMode ? u"a\rb" : u"a\rb\r", u""}));
-    EXPECT_EQ(Read(u"x\r\r\r\n"), (Lines{form.textMode ? u"x\r" : u"x\r\r"}));
-    EXPECT_EQ(Read(u"\n"), (Lines{u""}));
-    EXPECT_EQ(Read(u""), Lines{});
-    EXPECT_EQ(Read(u"a\r"), (Lines{u"a\r"}));
-    EXPECT_EQ(Read(W("日本語の行、です。\r\nｶﾀｶﾅ\n")), (Lines{W("日本語の行、です。"), W("ｶﾀｶﾅ")}));
-}
-
-TEST_P(TextLineReaderForms, NulEndsTheTextOfItsLine) {
-    EXPECT_EQ(Read(u"ab\0cd\nef"s), (Lines{u"ab", u"ef"}));
-    EXPECT_EQ(Read(u"\0\n\0"s), (Lines{u"", u""}));
-    EXPECT_EQ(Read(u"x\0y\r\nz"s), (Lines{u"x", u"z"}));
-    EXPECT_EQ(Read(u"x\0\r\0\ny"s), (Lines{u"x", u"y"}));
-    EXPECT_EQ(Read(u"x\r\0\r\r\n"s), (Lines{u"x\r"}));
-    EXPECT_EQ(Read(W("漢字") + u"\0"s + W("かな\nあ")), (Lines{W("漢字"), W("あ")}));
+// Lines end at line feeds, a CR before one dropped (the byte encodings read
+// CR LF as LF first, UTF-16 does not), and a NUL ends the text of its line.
+TEST_P(TextLineReaderForms, LinesEndAtLineFeedsAndTheirTextAtANul) {
+    const bool crlf = GetParam().textMode;
+    const std::pair<std::u16string, Lines> cases[] = {
+        {u"a\r\nb\nc", {u"a", u"b", u"c"}},  // the last line needs no end
+        {u"a\rb\r\r\n\r\n", {crlf ? u"a\rb" : u"a\rb\r", u""}},
+        {u"x\r\r\r\n", {crlf ? u"x\r" : u"x\r\r"}},
+        {u"\n", {u""}}, {u"", {}}, {u"a\r", {u"a\r"}},
+        {W("日本語の行、です。\r\nｶﾀｶﾅ\n"), {W("日本語の行、です。"), W("ｶﾀｶﾅ")}},
+        {u"ab\0cd\nef"s, {u"ab", u"ef"}}, {u"\0\n\0"s, {u"", u""}}, {u"x\0y\r\nz"s, {u"x", u"z"}},
+        {u"x\0\r\0\ny"s, {u"x", u"y"}}, {u"x\r\0\r\r\n"s, {u"x\r"}},
+        {W("漢字") + u"\0"s + W("かな\nあ"), {W("漢字"), W("あ")}},
+    };
+    for (const auto& [text, lines] : cases) EXPECT_EQ(Read(text), lines) << testing::PrintToString(test::N(text));
 }
 
 // An undecodable byte ends its line, the rest of the line is a line of its

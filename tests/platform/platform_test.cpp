@@ -41,20 +41,15 @@ TEST(ReadProfileString, FindsKeysByLooseNameAndFallsBackToTheDefault) {
     EXPECT_EQ(Read(path, u"\u00E9", u"window-width"), u"(none)");
 }
 
-TEST(ReadProfileString, CutsValuesAndDefaultsToMaxChars) {
-    TempDir dir;
-    const auto path = dir.Write("a.ini", "[S]\nk=" + std::string(3000, 'p') + "\ne=ab\xF0\x9F\x98\x80\n");
-    EXPECT_EQ(Read(path, u"S", u"k"), std::u16string(1023, u'p'));
-    EXPECT_EQ(ReadProfileString(u"S", u"x", std::u16string(2000, u'd'), path), std::u16string(1023, u'd'));
-    EXPECT_EQ(Read(path, u"S", u"e", 3), u"ab");  // no half surrogate pair
-}
-
-TEST(ReadProfileString, SurvivesJunk) {
+TEST(ReadProfileString, SurvivesJunkAndCutsValuesAndDefaultsToMaxChars) {
     TempDir dir;
     const auto path = dir.Write("junk.ini", "\x00\x01\xFF\xFE\x00 garbage\n[S\n=orphan\n[S]\nk\nk=first\nk=second\n"
-                                            "bad=\xC3\x28\xFF\0x\n"s +
-                                                std::string(5'000'000, 'z') + "\ntail=\x80\r\r\n");
+                                            "bad=\xC3\x28\xFF\0x\nlong="s + std::string(3000, 'p') +
+                                            "\ne=ab\xF0\x9F\x98\x80\n" + std::string(5'000'000, 'z') + "\ntail=\x80\r\r\n");
     EXPECT_EQ(Read(path, u"S", u"k"), u"first");
+    EXPECT_EQ(Read(path, u"S", u"long"), std::u16string(1023, u'p'));
+    EXPECT_EQ(ReadProfileString(u"S", u"x", std::u16string(2000, u'd'), path), std::u16string(1023, u'd'));
+    EXPECT_EQ(Read(path, u"S", u"e", 3), u"ab");  // no half surrogate pair
     EXPECT_EQ(Read(path, u"S", u"bad"), u"\uFFFD(\uFFFD\0x"s);
     EXPECT_EQ(Read(path, u"S", u"tail"), u"\uFFFD\r");  // only the last CR belongs to the line end
     EXPECT_EQ(Read(path, u"S", u""), u"(none)");
@@ -143,12 +138,10 @@ TEST(WriteProfileString, ReplacesTheFileBehindALinkAndKeepsItsMode) {
 TEST(Utf8Conversion, ReplacesMalformedInput) {
     EXPECT_EQ(Utf8ToWide(static_cast<const char*>(nullptr)), u"");
     // Truncated, overlong, surrogate-encoding and stray continuation bytes.
-    EXPECT_EQ(Utf8ToWide("a\xE6\x97"), u"a\uFFFD");
-    EXPECT_EQ(Utf8ToWide("\xC0\xAF"), u"\uFFFD");
-    EXPECT_EQ(Utf8ToWide("\xED\xA0\x80x"), u"\uFFFDx");
-    EXPECT_EQ(Utf8ToWide("\x80z"), u"\uFFFDz");
-    std::u16string lone(1, static_cast<char16_t>(0xDC00));
-    EXPECT_EQ(WideToUtf8(lone), "\xEF\xBF\xBD");
+    for (const auto& [bytes, text] : {std::pair{"a\xE6\x97", u"a\uFFFD"}, {"\xC0\xAF", u"\uFFFD"},
+                                      {"\xED\xA0\x80x", u"\uFFFDx"}, {"\x80z", u"\uFFFDz"}})
+        EXPECT_EQ(Utf8ToWide(bytes), text) << bytes;
+    EXPECT_EQ(WideToUtf8(std::u16string(1, char16_t{0xDC00})), "\xEF\xBF\xBD");
 }
 
 TEST(Utf8Conversion, AsciiRunsOfEveryLengthAroundOtherCharacters) {
